@@ -1,0 +1,79 @@
+// CDataStorage: a thin facade over one SQLite connection to the instance's private
+// scratch file. Callers serialise all calls (the owning CDataOper holds its lock).
+// Every operation consults fault::Storage() under its own name, so tests can make
+// any call fail.
+#ifndef VELLUM_LIBS_STORAGE_DATASTORAGE_H
+#define VELLUM_LIBS_STORAGE_DATASTORAGE_H
+
+#include <initializer_list>
+#include <map>
+#include <string>
+
+#include "platform/platform.h"
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+// A value bound to a `?` of a read. Text is copied into the statement at once.
+struct SqlParam {
+    SqlParam(int value) : isText(false), integer(value) {}  // NOLINT: implicit by design
+    SqlParam(const std::string& value) : isText(true), text(&value) {}  // NOLINT
+    bool isText;
+    int integer = 0;
+    const std::string* text = nullptr;
+};
+
+class CDataStorage {
+public:
+    CDataStorage() = default;
+    ~CDataStorage();  // closes the connection; the file stays
+    CDataStorage(const CDataStorage&) = delete;
+    CDataStorage& operator=(const CDataStorage&) = delete;
+
+    // Opens the scratch file at `path`, creating it private (see
+    // platform::ScratchFile). Already open on the same path: reconnects to the same
+    // file, keeping its rows. Open on another path: closes that one first.
+    bool OpenFile(const std::string& path);
+    bool IsConnected();
+    void CloseStorage();
+
+    // Runs one whole statement. SQLite's result code (0 is success).
+    int ExecuteSql(const std::string& sql);
+
+    bool TransBegin();
+    bool TransCommit();
+
+    // Batch write: BeginBind, then per row Bind* and ExecuteBind, then EndBind.
+    // Prepared statements are cached by their text for the life of the connection.
+    bool BeginBind(const std::string& sql);
+    bool BindInteger(int index, int value);
+    bool BindString(int index, const std::string& value);
+    int ExecuteBind();  // SQLite's result code; the statement is ready for the next row
+    void EndBind();
+
+    // Query. EndRead must follow every BeginRead, also a failed one. The second form
+    // binds `params` to the statement's `?` in order: no value is ever spliced into
+    // SQL text.
+    bool BeginRead(const std::string& sql);
+    bool BeginRead(const std::string& sql, std::initializer_list<SqlParam> params);
+    bool ReadNext();
+    bool ReadIntegerByIndex(int column, int& value);
+    bool ReadStringByIndex(int column, std::string& value);
+    void EndRead();
+
+    // Limits the file to `pages` pages (0 lifts the limit): a full disk, for tests.
+    void SetMaxPageCount(int pages);
+
+private:
+    sqlite3_stmt* Prepare(const std::string& sql);
+    void Disconnect();
+
+    sqlite3* m_db = nullptr;
+    std::string m_path;
+    vellum::platform::ScratchFile m_file;
+    std::map<std::string, sqlite3_stmt*> m_statements;  // by SQL text
+    sqlite3_stmt* m_bind = nullptr;                      // current batch write
+    sqlite3_stmt* m_read = nullptr;                      // current query
+};
+
+#endif  // VELLUM_LIBS_STORAGE_DATASTORAGE_H

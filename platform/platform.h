@@ -1,0 +1,64 @@
+// The operating-system seam. Everything the module needs from the system goes through
+// these functions; posix/ implements them now, a win32/ implementation can follow.
+// Each call that can fail also consults its test fault point (libs/fault).
+#ifndef VELLUM_PLATFORM_PLATFORM_H
+#define VELLUM_PLATFORM_PLATFORM_H
+
+#include <cstddef>
+#include <string>
+
+namespace vellum::platform {
+
+// The character that ends the module directory and joins file names to it.
+extern const char kDirSeparator;
+
+// Fills `buffer` with `size` bytes from the system's secure random source.
+// False on any failure or short read; the buffer is then unspecified.
+bool RandomBytes(void* buffer, std::size_t size);
+
+// Full path of the module file that contains this code; empty when unknown.
+std::string ModuleFilePath();
+
+// The integer under [section] key in the INI file at `path`. Section and key names
+// match case-insensitively; the value is the leading signed decimal of the entry.
+// `defaultValue` when the file, section or key is missing.
+int ReadIniInt(const std::string& path, const char* section, const char* key, int defaultValue);
+
+// Deletes the file at `path`. False when it could not be deleted.
+bool RemoveFile(const std::string& path);
+
+// Host code page <-> UTF-8. The host code page is the codeset of the current
+// LC_CTYPE locale, taken as UTF-8 when that is plain ASCII. Characters that do not
+// convert are replaced one by one. False (and `out` empty) only when the conversion
+// itself is unavailable.
+bool HostToUtf8(const char* text, std::string& out);
+bool Utf8ToHost(const char* text, std::string& out);
+
+// An exclusive claim on a private scratch file: created with owner-only access,
+// never through a symbolic link, and held until Release so that no other process
+// treats it as abandoned.
+class ScratchFile {
+public:
+    ScratchFile() = default;
+    ~ScratchFile() { Release(); }
+    ScratchFile(const ScratchFile&) = delete;
+    ScratchFile& operator=(const ScratchFile&) = delete;
+
+    // Claims `path`, creating it empty. A file already there that no live process
+    // claims is abandoned: it is deleted and made anew, so its contents never come
+    // back. False when the path is a symbolic link, another process holds a claim on
+    // it, or it cannot be created.
+    bool Claim(const std::string& path);
+
+    // Drops the claim; the file stays. Harmless when nothing is claimed.
+    void Release();
+
+    bool IsClaimed() const { return m_handle >= 0; }
+
+private:
+    int m_handle = -1;
+};
+
+}  // namespace vellum::platform
+
+#endif  // VELLUM_PLATFORM_PLATFORM_H

@@ -1,0 +1,41 @@
+// The instance lock: a recursive critical section and its scoped guard. Recursive
+// because operations call other operations of the same instance while holding it.
+#ifndef VELLUM_STORE_CRITICALSECTIONLOCK_H
+#define VELLUM_STORE_CRITICALSECTIONLOCK_H
+
+#include <mutex>
+
+class CriticalSectionLock {
+public:
+    CriticalSectionLock() = default;
+    CriticalSectionLock(const CriticalSectionLock&) = delete;
+    CriticalSectionLock& operator=(const CriticalSectionLock&) = delete;
+
+    void Lock() { m_mutex.lock(); }
+    void Unlock() { m_mutex.unlock(); }
+
+private:
+    std::recursive_mutex m_mutex;
+};
+
+// Holds `lock` (when non-null) from construction to Release or destruction.
+class StoreLock {
+public:
+    explicit StoreLock(CriticalSectionLock* lock) : m_lock(lock) {
+        if (m_lock != nullptr) m_lock->Lock();
+    }
+    ~StoreLock() { Release(); }
+    StoreLock(const StoreLock&) = delete;
+    StoreLock& operator=(const StoreLock&) = delete;
+
+    // Unlocks early; a second release does nothing.
+    void Release() {
+        if (m_lock != nullptr) m_lock->Unlock();
+        m_lock = nullptr;
+    }
+
+private:
+    CriticalSectionLock* m_lock;
+};
+
+#endif  // VELLUM_STORE_CRITICALSECTIONLOCK_H

@@ -1,0 +1,19 @@
+// The module's own directory and integers from INI files beside it.
+#ifndef VELLUM_STORE_MODULECONFIG_H
+#define VELLUM_STORE_MODULECONFIG_H
+
+// The directory of the module file, ending in its separator; empty when it cannot be
+// found (a later call tries again). Always the same static buffer, valid while the
+// module is loaded. The first call must complete before another thread calls it.
+const char* GetModuleDir();
+
+// The integer under [section] key of GetModuleDir() + fileName, or defaultValue when
+// any argument is null or the file, section or key is missing. Read afresh each call.
+unsigned int ReadIniInt(const char* section, const char* key, int defaultValue,
+                        const char* fileName);
+
+// The settings file and the two settings the channel tables read.
+constexpr const char* kConfigFile = "DefCfg.ini";
+constexpr int kCipherVersion = 6731;  // [Tvwall] Version: encipher TRANSPATH
+
+#endif  // VELLUM_STORE_MODULECONFIG_H
