@@ -1,6 +1,8 @@
 // The component fault points, one static instance each.
 #include "libs/fault/FaultPoint.h"
 
+#include <initializer_list>
+
 namespace vellum::fault {
 
 #define VELLUM_FAULT_POINT(Name) \

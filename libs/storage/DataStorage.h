@@ -37,6 +37,10 @@ public:
     bool IsConnected();
     void CloseStorage();
 
+    // Whether a connection is open, without consulting the fault point: for the
+    // owner's own bookkeeping, never for answering a caller.
+    bool IsOpen() const { return m_db != nullptr; }
+
     // Runs one whole statement. SQLite's result code (0 is success).
     int ExecuteSql(const std::string& sql);
 

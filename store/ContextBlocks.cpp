@@ -1,0 +1,44 @@
+// The context blocks, the keyed records and the two integer registers: host data the
+// module only copies in and out. The block and register copies take no lock.
+#include <cstring>
+
+#include "store/DataOper.h"
+#include "store/RecordText.h"
+
+void CDataOper::GetInstanceContext(void* buffer788) {
+    std::memcpy(buffer788, m_instanceContext, sizeof m_instanceContext);
+}
+
+void CDataOper::SetInstanceContext(const void* buffer788) {
+    std::memcpy(m_instanceContext, buffer788, sizeof m_instanceContext);
+}
+
+void CDataOper::SetTransientContext(const void* buffer528) {
+    std::memcpy(m_transientContext, buffer528, sizeof m_transientContext);
+}
+
+void CDataOper::GetTransientContext(void* buffer528) {
+    std::memcpy(buffer528, m_transientContext, sizeof m_transientContext);
+}
+
+bool CDataOper::GetKeyedInfo(KEYED_INFO* out, int key) {
+    StoreLock lock(&m_lock);
+    auto found = m_mapKeyedInfo.find(key);
+    if (found == m_mapKeyedInfo.end()) return false;
+    CopyRecordOut(out, found->second);
+    return true;
+}
+
+void CDataOper::SetKeyedInfoList(const KEYED_INFO* list) {
+    StoreLock lock(&m_lock);
+    for (const KEYED_INFO* record = list; record != nullptr; record = record->next)
+        m_mapKeyedInfo[record->key] = *record;
+}
+
+void CDataOper::SetLevelCount(int levelCount) { m_nLevelCount = levelCount; }
+
+int CDataOper::GetMaxLevel() { return m_nLevelCount - 1; }
+
+void CDataOper::SetHostValue(int value) { m_nHostValue = value; }
+
+int CDataOper::GetHostValue() { return m_nHostValue; }

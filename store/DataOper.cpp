@@ -1,0 +1,126 @@
+// CDataOper as a whole: construction, Init (key, scratch file, schema), UnInit, ClearAll.
+#include "store/DataOper.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "channels/ChannelSchema.h"
+#include "libs/xlog/xlog.h"
+#include "platform/platform.h"
+
+namespace {
+
+constexpr const char* kLogSource = ".\\DataOper";
+constexpr std::size_t kKeySize = 32;
+// Used when the system cannot give random bytes.
+constexpr const char kFixedKey[] = "3948-61027354###qoplarvex-kmd907";
+static_assert(sizeof kFixedKey - 1 == kKeySize, "the fixed key is a full key");
+
+const char* const kSchema[] = {
+    "CREATE TABLE IF NOT EXISTS CAMERAINFO(ID NUMERIC NOT NULL,DEVID INTEGER NOT NULL,CELLID "
+    "INTEGER NOT NULL,CELLTYPE INTEGER NOT NULL,CHANNELNO INTEGER NOT NULL,INDEXCODE TEXT NOT "
+    "NULL,CAMNAME TEXT NULL,CAMTYPE INTEGER NOT NULL,MATRIXCODE TEXT NOT NULL,SEQINDEX INTEGER "
+    "NOT NULL,STATUS INTEGER NOT NULL,RECLOC TEXT NOT NULL,PRIVILEGE TEXT NOT NULL,CASCADID "
+    "INTEGER NOT NULL,VRMID INTEGER NOT NULL,VTDUID INTEGER NOT NULL,VAGID  INTEGER NOT "
+    "NULL,DEVTAG TEXT NOT NULL,RECGUID TEXT NOT NULL,MULTIIP TEXT NOT NULL,TRANSPATH TEXT NOT "
+    "NULL,TRANSCNT  INTEGER NOT NULL,MOD INTEGER NOT NULL,ISGROUP INTEGER NOT NULL,PRIMARY "
+    "KEY(ID));",
+    "CREATE TABLE IF NOT EXISTS DEVICEINFO(ID NUMERIC NOT NULL,DEVNAME TEXT NULL,INDEXCODE TEXT "
+    "NULL,IP TEXT NULL,PORT INTEGER NULL,DOMAINID INTEGER NULL,USERNAME TEXT NULL,PASSWORD TEXT "
+    "NULL,DEVTYPE INTEGER NOT NULL,PRIMARY KEY(ID));",
+    "CREATE TABLE IF NOT EXISTS TALKCHANNEL(ID NUMERIC NOT NULL,DEVID INTEGER NOT NULL,CELLID "
+    "INTEGER NOT NULL,CHANNELNO INTEGER NOT NULL,INDEXCODE TEXT NOT NULL,TALKNAME TEXT NOT "
+    "NULL,PRIMARY KEY(ID));",
+    "CREATE TABLE IF NOT EXISTS IOINFO(ID NUMERIC NOT NULL,DEVID INTEGER NOT NULL,CELLID INTEGER "
+    "NOT NULL,IOTYPE INTEGER NOT NULL,INDEXCODE TEXT NOT NULL,IONAME TEXT NOT NULL,PRIMARY "
+    "KEY(ID));",
+};
+
+// "<prefix>db_<address>", "def" standing in for a null prefix. No separator is added:
+// the client's prefix normally ends with one.
+std::string ScratchPath(const char* prefix, const void* instance) {
+    char address[32];
+    std::snprintf(address, sizeof address, "%p", instance);
+    return std::string(prefix != nullptr ? prefix : "def") + "db_" + address;
+}
+
+}  // namespace
+
+CDataOper::CDataOper() : m_nLevelCount(0), m_nHostValue(0) {
+    std::memset(m_instanceContext, 0, sizeof m_instanceContext);
+    std::memset(m_transientContext, 0, sizeof m_transientContext);
+}
+
+CDataOper::~CDataOper() = default;
+
+bool CDataOper::Init(const char* prefix) {
+    xlog_write(2, "client", "<%s [%d] - %s> <DataOper Init>", kLogSource, 102, "CDataOper::Init");
+    StoreLock lock(&m_lock);
+
+    const std::string path = ScratchPath(prefix, this);
+    // Init on an open instance reconnects to the same file and keeps its rows, so it
+    // keeps the key that enciphered them too. A different path leaves the old file
+    // unreachable: remove it rather than leave it behind.
+    const bool reopening = m_storage.IsOpen() && path == m_strDbPath;
+    if (m_storage.IsOpen() && !reopening) {
+        m_storage.CloseStorage();
+        vellum::platform::RemoveFile(m_strDbPath);
+    }
+    if (!reopening) {
+        m_strKey.clear();
+        unsigned char random[kKeySize] = {};
+        if (vellum::platform::RandomBytes(random, sizeof random))
+            m_strKey.assign(reinterpret_cast<const char*>(random), sizeof random);
+        std::memset(random, 0, sizeof random);
+        if (m_strKey.empty()) m_strKey.assign(kFixedKey, kKeySize);
+    }
+
+    m_strDbPath = path;
+    if (!m_storage.OpenFile(m_strDbPath)) return false;
+    CreateSchema();
+    return true;
+}
+
+void CDataOper::CreateSchema() {
+    if (!m_storage.IsConnected()) return;
+    // Results are not examined: a failing statement does not stop the others.
+    for (const char* statement : kSchema) m_storage.ExecuteSql(statement);
+    CreateChannelIndexes(m_storage);
+}
+
+void CDataOper::UnInit() {
+    xlog_write(2, "client", "<%s [%d] - %s> <DataOper UnInit>", kLogSource, 136,
+               "CDataOper::UnInit");
+    StoreLock lock(&m_lock);
+    std::memset(m_transientContext, 0, sizeof m_transientContext);
+    // Only a file this instance opened is deleted: after a failed Init the path may
+    // name another process's file, or a link planted there.
+    const bool ownsFile = m_storage.IsOpen();
+    m_storage.CloseStorage();
+    if (ownsFile) vellum::platform::RemoveFile(m_strDbPath);
+    ClearCaches();
+}
+
+void CDataOper::ClearAll() {
+    StoreLock lock(&m_lock);
+    m_storage.TransBegin();
+    m_storage.ExecuteSql("DELETE FROM CAMERAINFO");
+    m_storage.TransCommit();
+    m_storage.TransBegin();
+    m_storage.ExecuteSql("DELETE FROM DEVICEINFO");
+    m_storage.TransCommit();
+    ClearCaches();
+}
+
+void CDataOper::ClearCaches() {
+    m_mapStoreRes.clear();
+    m_vecUserOrg.clear();
+    m_mapCell.clear();
+    m_mapStoreFolder.clear();
+    m_vecCustomView.clear();
+    m_vecCustomViewOrg.clear();
+    m_mapCustomViewRes.clear();
+    m_vecCrowdFolder.clear();
+    m_mapCrowdRes.clear();
+    m_mapKeyedInfo.clear();
+}

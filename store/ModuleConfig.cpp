@@ -1,0 +1,32 @@
+// The module's own directory (found once, then cached) and INI integers beside it.
+#include "store/ModuleConfig.h"
+
+#include <cstring>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace {
+char g_moduleDir[1024];
+}
+
+const char* GetModuleDir() {
+    if (g_moduleDir[0] != '\0') return g_moduleDir;
+    const std::string path = vellum::platform::ModuleFilePath();
+    if (path.empty()) return g_moduleDir;  // still empty: a later call tries again
+    std::size_t length = path.size() < sizeof g_moduleDir - 1 ? path.size() : sizeof g_moduleDir - 1;
+    std::memcpy(g_moduleDir, path.data(), length);
+    g_moduleDir[length] = '\0';
+    // Keep the directory with its last separator; a name without one stays whole.
+    if (char* last = std::strrchr(g_moduleDir, vellum::platform::kDirSeparator)) last[1] = '\0';
+    return g_moduleDir;
+}
+
+unsigned int ReadIniInt(const char* section, const char* key, int defaultValue,
+                        const char* fileName) {
+    if (fileName == nullptr || section == nullptr || key == nullptr)
+        return static_cast<unsigned int>(defaultValue);
+    const std::string path = std::string(GetModuleDir()) + fileName;
+    return static_cast<unsigned int>(
+        vellum::platform::ReadIniInt(path, section, key, defaultValue));
+}
