@@ -5,6 +5,7 @@
 #ifndef VELLUM_LIBS_STORAGE_DATASTORAGE_H
 #define VELLUM_LIBS_STORAGE_DATASTORAGE_H
 
+#include <cstddef>
 #include <initializer_list>
 #include <map>
 #include <string>
@@ -69,15 +70,28 @@ public:
     void SetMaxPageCount(int pages);
 
 private:
+    // A prepared statement kept for reuse, with the tick of its last use.
+    struct CachedStatement {
+        sqlite3_stmt* statement;
+        unsigned long lastUse;
+    };
+    // Statements whose text recurs stay prepared; texts that carry spliced values
+    // would grow the cache without end, so the least recently used one goes first.
+    static constexpr std::size_t kMaxCachedStatements = 64;
+
+    bool Connect(const std::string& path);
     sqlite3_stmt* Prepare(const std::string& sql);
     void Disconnect();
 
     sqlite3* m_db = nullptr;
     std::string m_path;
     vellum::platform::ScratchFile m_file;
-    std::map<std::string, sqlite3_stmt*> m_statements;  // by SQL text
-    sqlite3_stmt* m_bind = nullptr;                      // current batch write
-    sqlite3_stmt* m_read = nullptr;                      // current query
+    std::map<std::string, CachedStatement> m_statements;  // by SQL text
+    unsigned long m_nUseTick = 0;
+    sqlite3_stmt* m_bind = nullptr;  // current batch write
+    sqlite3_stmt* m_read = nullptr;  // current query
+    bool m_bRowReady = false;        // m_read has a current row
+    bool m_bReadDone = false;        // m_read stepped past its last row
 };
 
 #endif  // VELLUM_LIBS_STORAGE_DATASTORAGE_H
