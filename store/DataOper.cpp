@@ -116,6 +116,7 @@ void CDataOper::ClearCaches() {
     m_mapStoreRes.clear();
     m_vecUserOrg.clear();
     m_mapCell.clear();
+    m_cellIndex.Clear();
     m_mapStoreFolder.clear();
     m_vecCustomView.clear();
     m_vecCustomViewOrg.clear();

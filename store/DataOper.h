@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "libs/storage/DataStorage.h"
+#include "org/CellIndex.h"
 #include "store/CriticalSectionLock.h"
 #include "vellum/IVellum.h"
 
@@ -127,6 +128,8 @@ private:
     // State below is protected by m_lock, except the context blocks and the two
     // integer registers (see the file comment). Declaration order is construction order.
     std::map<std::string, CELL_INFO> m_mapCell;
+    // --- org/: secondary indexes over m_mapCell, changed with every change to it ---
+    CCellIndex m_cellIndex;
     std::vector<USER_ORG> m_vecUserOrg;
     std::map<int32_t, STORE_FOLDER> m_mapStoreFolder;
     std::map<int32_t, std::map<std::string, STORE_RES>> m_mapStoreRes;
