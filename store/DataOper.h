@@ -125,6 +125,21 @@ private:
     void CreateSchema();       // REQUIRES: m_lock held
     void ClearCaches();        // the members UnInit and ClearAll empty; REQUIRES: m_lock held
 
+    // --- channel tables (channels/); each REQUIRES: m_lock held ---
+    // Fills `out` (zeroed by the caller) from the current CAMERAINFO row of m_storage's
+    // open read; deciphers TRANSPATH under the 6731 setting.
+    void ReadCameraRow(CAMERA_INFO* out);
+    // The first CAMERAINFO row of `sql` with `params` into `out` (zeroed first);
+    // false and `out` untouched when there is none.
+    bool ReadOneCamera(CAMERA_INFO* out, const char* sql, std::initializer_list<SqlParam> params);
+    void DeleteCameraBatch(const std::vector<int32_t>& ids);
+    void WriteCameraStatus(const CAMERA_STATUS* list);
+    void ApplyStatusChange(int cellId, int cellType, bool online);
+    int GetParentCell(int cellId, int cellType, int* parentType);  // -1: not cached
+    std::vector<int32_t> CollectChildCells(int parentId, int cellType);
+    void CountCellCameras(int cellId, int* online, int* total);
+    void RecountOneCell(int cellId, int cellType);
+
     // State below is protected by m_lock, except the context blocks and the two
     // integer registers (see the file comment). Declaration order is construction order.
     std::map<std::string, CELL_INFO> m_mapCell;

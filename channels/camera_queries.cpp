@@ -1,0 +1,208 @@
+// The eight camera queries: the cameras of a cell in display order, one camera by
+// identifier, index code or matrix code, lists by identifiers or index codes, and the
+// privilege checks. Rows become records through ReadCameraRow.
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "channels/ChannelSchema.h"
+#include "channels/index_code.h"
+#include "libs/objfactory/ObjFactory.h"
+#include "store/DataOper.h"
+#include "store/ListAppender.h"
+#include "store/ModuleConfig.h"
+#include "store/RecordText.h"
+
+namespace {
+
+// The pieces of `text` between commas; empty pieces (leading, trailing or doubled
+// commas) are skipped and nothing is trimmed.
+std::vector<std::string> SplitAtCommas(const char* text) {
+    std::vector<std::string> pieces;
+    std::string piece;
+    for (const char* c = text;; ++c) {
+        if (*c == ',' || *c == '\0') {
+            if (!piece.empty()) pieces.push_back(piece);
+            piece.clear();
+            if (*c == '\0') break;
+        } else {
+            piece += *c;
+        }
+    }
+    return pieces;
+}
+
+// atoi's reading of an identifier: leading blanks, a sign, digits up to the first
+// other character; 0 when there are none. Out-of-range values saturate instead of
+// being undefined.
+int ParseIdentifier(const std::string& piece) {
+    long long value = std::strtoll(piece.c_str(), nullptr, 10);
+    if (value > INT_MAX) return INT_MAX;
+    if (value < INT_MIN) return INT_MIN;
+    return static_cast<int>(value);
+}
+
+// The code searched for in PRIVILEGE for a privilege type; -1 for unknown types.
+int MapPrivilegeCode(int privilegeType) {
+    switch (privilegeType) {
+        case 10001: return 1;
+        case 10003: return 5;
+        case 10004: return 3;
+        case 10005: return 4;
+        case 10006: return 2;
+        case 10015: return 6;
+        default: return -1;
+    }
+}
+
+// A camera grants a type when its PRIVILEGE holds the type's code anywhere, or holds
+// a "0" anywhere (which grants every type).
+bool GrantsPrivilege(const CAMERA_INFO& camera, int privilegeType) {
+    const std::string privileges = FieldText(camera.PRIVILEGE);
+    return privileges.find(std::to_string(MapPrivilegeCode(privilegeType))) != std::string::npos ||
+           privileges.find('0') != std::string::npos;
+}
+
+}  // namespace
+
+bool CDataOper::ReadOneCamera(CAMERA_INFO* out, const char* sql,
+                              std::initializer_list<SqlParam> params) {
+    bool found = false;
+    if (m_storage.BeginRead(sql, params) && m_storage.ReadNext()) {
+        std::memset(static_cast<void*>(out), 0, sizeof *out);
+        ReadCameraRow(out);
+        found = true;
+    }
+    m_storage.EndRead();
+    return found;
+}
+
+// The list belongs to the caller, who frees it with FreeCameraList.
+bool CDataOper::GetCameraList(CAMERA_INFO** out, int cellType, int cellId) {
+    StoreLock lock(&m_lock);
+    if (out == nullptr) return false;
+    // [ResTree] camera_index_sort, read afresh each call: 1 lists by descending
+    // SEQINDEX, anything else ascending; ties by ascending ID either way.
+    const bool descending =
+        static_cast<int>(ReadIniInt("ResTree", "camera_index_sort", 0, kConfigFile)) == 1;
+    ListAppender<CAMERA_INFO> appender(out);
+    if (m_storage.BeginRead(descending ? channel_sql::kCameraListDescending
+                                       : channel_sql::kCameraListAscending,
+                            {cellType, cellId})) {
+        while (m_storage.ReadNext()) {
+            CAMERA_INFO* camera = of_newCameraInfo();
+            if (camera == nullptr) break;  // the records linked so far stay
+            std::memset(static_cast<void*>(camera), 0, sizeof *camera);
+            ReadCameraRow(camera);
+            appender.Append(camera);
+        }
+    }
+    m_storage.EndRead();
+    return appender.HasRecords();
+}
+
+bool CDataOper::GetCameraByID(CAMERA_INFO* out, int id) {
+    StoreLock lock(&m_lock);
+    return ReadOneCamera(out, channel_sql::kCameraById, {id});
+}
+
+bool CDataOper::CheckCameraPrivilegeByID(int privilegeType, int id, bool* allowed) {
+    CAMERA_INFO camera;
+    std::memset(static_cast<void*>(&camera), 0, sizeof camera);
+    StoreLock lock(&m_lock);
+    if (!m_storage.BeginRead(channel_sql::kCameraById, {id})) {
+        m_storage.EndRead();
+        *allowed = false;
+        return false;
+    }
+    if (m_storage.ReadNext()) ReadCameraRow(&camera);
+    m_storage.EndRead();
+    // A camera that is not stored keeps an empty PRIVILEGE and is allowed nothing.
+    *allowed = GrantsPrivilege(camera, privilegeType);
+    return true;
+}
+
+bool CDataOper::CheckCameraPrivilegeByIndexCode(int privilegeType, const char* indexCode,
+                                                bool* allowed) {
+    CAMERA_INFO camera;
+    std::memset(static_cast<void*>(&camera), 0, sizeof camera);
+    StoreLock lock(&m_lock);
+    if (!FitsIndexCodeField(indexCode) ||
+        !m_storage.BeginRead(channel_sql::kCameraByIndexCode, {std::string(indexCode)})) {
+        m_storage.EndRead();
+        *allowed = false;
+        return false;
+    }
+    if (m_storage.ReadNext()) ReadCameraRow(&camera);
+    m_storage.EndRead();
+    *allowed = GrantsPrivilege(camera, privilegeType);
+    return true;
+}
+
+// The list belongs to the caller, who frees it with FreeCameraList.
+bool CDataOper::GetCameraListByIDs(CAMERA_INFO** out, const char* ids) {
+    StoreLock lock(&m_lock);
+    std::vector<int> identifiers;
+    for (const std::string& piece : SplitAtCommas(ids)) identifiers.push_back(ParseIdentifier(piece));
+    if (identifiers.empty()) return false;
+
+    ListAppender<CAMERA_INFO> appender(out);
+    bool produced = false;
+    for (int id : identifiers) {  // a repeated identifier yields a record each time
+        if (m_storage.BeginRead(channel_sql::kCameraById, {id}) && m_storage.ReadNext()) {
+            if (CAMERA_INFO* camera = of_newCameraInfo()) {
+                std::memset(static_cast<void*>(camera), 0, sizeof *camera);
+                ReadCameraRow(camera);
+                appender.Append(camera);
+                produced = true;
+            }
+        }
+        m_storage.EndRead();
+    }
+    return produced;
+}
+
+bool CDataOper::GetCameraByIndexCode(CAMERA_INFO* out, const char* indexCode) {
+    StoreLock lock(&m_lock);
+    if (!FitsIndexCodeField(indexCode)) return false;
+    return ReadOneCamera(out, channel_sql::kCameraByIndexCode, {std::string(indexCode)});
+}
+
+// The list belongs to the caller, who frees it with FreeCameraList. `notFound` gets
+// each code without a record, followed by ",".
+bool CDataOper::GetCameraListByIndexCodes(CAMERA_INFO** out, const char* codes,
+                                          std::string* notFound) {
+    StoreLock lock(&m_lock);
+    notFound->clear();
+    const std::vector<std::string> pieces = SplitAtCommas(codes);
+    if (pieces.empty()) return false;
+
+    ListAppender<CAMERA_INFO> appender(out);
+    bool produced = false;
+    for (const std::string& code : pieces) {
+        if (!FitsIndexCodeField(code.c_str())) {  // can name no camera
+            *notFound += code + ",";
+            continue;
+        }
+        if (m_storage.BeginRead(channel_sql::kCameraByIndexCode, {code})) {
+            CAMERA_INFO* camera = m_storage.ReadNext() ? of_newCameraInfo() : nullptr;
+            if (camera != nullptr) {
+                std::memset(static_cast<void*>(camera), 0, sizeof *camera);
+                ReadCameraRow(camera);
+                appender.Append(camera);
+                produced = true;
+            } else {
+                *notFound += code + ",";
+            }
+        }
+        m_storage.EndRead();  // a code whose statement did not open is not listed
+    }
+    return produced;
+}
+
+bool CDataOper::GetCameraByMatrixCode(CAMERA_INFO* out, int matrixCode) {
+    StoreLock lock(&m_lock);
+    return ReadOneCamera(out, channel_sql::kCameraByMatrixCode, {matrixCode});
+}

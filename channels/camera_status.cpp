@@ -1,0 +1,157 @@
+// Camera status changes and the per-organisation camera statistics: UpdateCameraStatus
+// writes the new statuses and rolls online counts up the cell tree; RecountUserOrgStat
+// recounts a cell from its children and the camera table, then each ancestor in turn.
+//
+// Both walks up the tree are bounded by the number of cached cells. On a tree (parent
+// links without a cycle) no walk is that long, so the bound changes nothing; a cyclic
+// deposit ends the walk instead of looping forever.
+#include <cstring>
+
+#include "channels/ChannelSchema.h"
+#include "store/DataOper.h"
+
+void CDataOper::UpdateCameraStatus(const CAMERA_STATUS* list) {
+    StoreLock lock(&m_lock);
+    WriteCameraStatus(list);
+
+    CAMERA_INFO camera;
+    std::memset(static_cast<void*>(&camera), 0, sizeof camera);
+    for (const CAMERA_STATUS* change = list; change != nullptr; change = change->next) {
+        if (!GetCameraByID(&camera, change->ID)) continue;  // re-enters m_lock
+        // Any non-zero status counts as online here, though only 1 reads back online.
+        const bool online = change->STATUS != 0;
+        bool changed = true;
+        auto known = m_mapCameraStatus.find(change->ID);
+        if (known != m_mapCameraStatus.end()) {
+            if (known->second == online)
+                changed = false;
+            else
+                known->second = online;
+        }
+        if (changed) ApplyStatusChange(camera.CELLID, 2, online);
+    }
+}
+
+void CDataOper::WriteCameraStatus(const CAMERA_STATUS* list) {
+    if (list == nullptr) return;
+    // One transaction and one prepared statement; the status is written as given.
+    m_storage.TransBegin();
+    if (m_storage.BeginBind(channel_sql::kCameraStatusUpdate)) {
+        for (const CAMERA_STATUS* change = list; change != nullptr; change = change->next) {
+            m_storage.BindInteger(0, change->STATUS);
+            m_storage.BindInteger(1, change->ID);
+            m_storage.ExecuteBind();
+        }
+        m_storage.EndBind();
+    }
+    m_storage.TransCommit();
+}
+
+// Adjusts the online count of the cell and of each ancestor up to the first one
+// without a statistics entry, keeping each count within 0 and its cameraCount.
+void CDataOper::ApplyStatusChange(int cellId, int cellType, bool online) {
+    for (std::size_t steps = 0;; ++steps) {
+        auto entry = m_mapUserOrgStat.find(cellId);
+        if (entry == m_mapUserOrgStat.end()) return;
+        USER_ORG& stat = entry->second;
+        // Widened, so that no stored count can overflow the step.
+        long long count = static_cast<long long>(stat.onlineCount) + (online ? 1 : -1);
+        if (count > stat.cameraCount)
+            count = stat.cameraCount;
+        else if (count < 0)
+            count = 0;
+        stat.onlineCount = static_cast<int32_t>(count);
+
+        if (steps >= m_mapCell.size()) return;  // only a cycle gets this far
+        int parentType = 0;
+        const int parent = GetParentCell(cellId, cellType, &parentType);
+        if (parent < 0) return;
+        cellId = parent;
+        cellType = parentType;
+    }
+}
+
+// A top-level cell (parentId 0) of either type passes on to its ownerId as a type-1
+// cell; any other cell to its parentId under its own type. A returned 0 is a valid
+// parent: the walk ends there only if no cell 0 is cached.
+int CDataOper::GetParentCell(int cellId, int cellType, int* parentType) {
+    CELL_INFO cell;
+    std::memset(static_cast<void*>(&cell), 0, sizeof cell);
+    if (!GetCellInfo(&cell, cellId, cellType)) return -1;  // re-enters m_lock
+    if (cell.parentId == 0 && (cell.cellType == 1 || cell.cellType == 2)) {
+        *parentType = 1;
+        return cell.ownerId;
+    }
+    *parentType = cell.cellType;
+    return cell.parentId;
+}
+
+void CDataOper::RecountUserOrgStat(int cellId, int cellType) {
+    StoreLock lock(&m_lock);
+    // The cell, then each ancestor in turn, as a recursion through the parent would,
+    // but iteratively so that no tree depth can exhaust the stack.
+    for (std::size_t steps = 0;; ++steps) {
+        RecountOneCell(cellId, cellType);
+        if (steps >= m_mapCell.size()) return;  // only a cycle gets this far
+        int parentType = 0;
+        const int parent = GetParentCell(cellId, cellType, &parentType);
+        if (parent < 0) return;
+        cellId = parent;
+        cellType = parentType;
+    }
+}
+
+// Sets the cell's entry (when it has one) to the sums of its same-type children's
+// entries, plus, for a type-2 cell, its own rows of the camera table. Only STATUS 1
+// counts online here.
+void CDataOper::RecountOneCell(int cellId, int cellType) {
+    // Sums of host-given counts wrap as 32-bit sums do, without overflowing.
+    uint32_t childOnline = 0;
+    uint32_t childTotal = 0;
+    for (int32_t child : CollectChildCells(cellId, cellType)) {
+        auto entry = m_mapUserOrgStat.find(child);
+        if (entry == m_mapUserOrgStat.end()) continue;
+        childOnline += static_cast<uint32_t>(entry->second.onlineCount);
+        childTotal += static_cast<uint32_t>(entry->second.cameraCount);
+    }
+    int directOnline = 0;
+    int directTotal = 0;
+    if (cellType == 2) CountCellCameras(cellId, &directOnline, &directTotal);
+
+    auto entry = m_mapUserOrgStat.find(cellId);
+    if (entry == m_mapUserOrgStat.end()) return;
+    entry->second.onlineCount = static_cast<int32_t>(static_cast<uint32_t>(directOnline) + childOnline);
+    entry->second.cameraCount = static_cast<int32_t>(childTotal + static_cast<uint32_t>(directTotal));
+}
+
+// The id of every cached cell with this parentId and cellType, one per cell (so an id
+// that two cells share counts twice, as it would in a scan of m_mapCell).
+std::vector<int32_t> CDataOper::CollectChildCells(int parentId, int cellType) {
+    std::vector<int32_t> children;
+    if (cellType == 1 || cellType == 2) {
+        const CCellIndex::SiblingSet* group = m_cellIndex.Children(
+            cellType == 1 ? CCellIndex::ChildGroup::kMainChild : CCellIndex::ChildGroup::kSubChild,
+            parentId);
+        if (group != nullptr)
+            for (const CCellIndex::Entry* cell : *group) children.push_back(cell->second.id);
+        return children;
+    }
+    // The cell index files only the two types the tree is made of; any other type is
+    // found by walking the map.
+    for (const auto& cell : m_mapCell)
+        if (cell.second.parentId == parentId && cell.second.cellType == cellType)
+            children.push_back(cell.second.id);
+    return children;
+}
+
+void CDataOper::CountCellCameras(int cellId, int* online, int* total) {
+    // Every row with this CELLID counts, whatever its CELLTYPE. A count that cannot be
+    // read stays 0.
+    if (m_storage.BeginRead(channel_sql::kCellCameraCount, {cellId}) && m_storage.ReadNext())
+        m_storage.ReadIntegerByIndex(0, *total);
+    m_storage.EndRead();
+    if (m_storage.BeginRead(channel_sql::kCellOnlineCameraCount, {cellId}) &&
+        m_storage.ReadNext())
+        m_storage.ReadIntegerByIndex(0, *online);
+    m_storage.EndRead();
+}

@@ -1,0 +1,143 @@
+// The camera table writes: SetCameraList with its status map and log line,
+// DeleteCameras in batches, and the row reader every camera query goes through.
+#include <cstring>
+#include <vector>
+
+#include "channels/ChannelSchema.h"
+#include "channels/text_conversion.h"
+#include "libs/cipher/Cipher.h"
+#include "libs/xlog/xlog.h"
+#include "store/DataOper.h"
+#include "store/ModuleConfig.h"
+#include "store/RecordText.h"
+
+namespace {
+
+// [Tvwall] Version == 6731 turns on the TRANSPATH cipher. Read afresh for every record
+// written and every row read, so a changed setting applies at once.
+bool IsTransPathEnciphered() {
+    return static_cast<int>(ReadIniInt("Tvwall", "Version", 0, kConfigFile)) == kCipherVersion;
+}
+
+}  // namespace
+
+bool CDataOper::SetCameraList(const CAMERA_INFO* list, int /*unused*/) {
+    StoreLock lock(&m_lock);
+    if (list == nullptr) return false;
+
+    // One transaction and one prepared statement for the whole list. Failures are not
+    // examined: a rejected row (such as a duplicate ID, which keeps the stored row)
+    // does not stop the others.
+    m_storage.TransBegin();
+    m_storage.BeginBind(channel_sql::kCameraInsert);
+    for (const CAMERA_INFO* camera = list; camera != nullptr; camera = camera->next) {
+        // Text fields are read up to their width even when the host left no NUL.
+        const std::string indexCode = FieldText(camera->INDEXCODE);
+        const std::string name = FieldText(camera->CAMNAME);
+        m_storage.BindInteger(0, camera->ID);
+        m_storage.BindInteger(1, camera->DEVID);
+        m_storage.BindInteger(2, camera->CELLID);
+        m_storage.BindInteger(3, camera->CELLTYPE);
+        m_storage.BindInteger(4, camera->CHANNELNO);
+        m_storage.BindString(5, indexCode);
+        m_storage.BindString(6, AnsiToUtf8(name.c_str()));
+        m_storage.BindInteger(7, camera->CAMTYPE);
+        m_storage.BindString(8, FieldText(camera->MATRIXCODE));
+        m_storage.BindInteger(9, camera->SEQINDEX);
+        m_storage.BindInteger(10, camera->STATUS ? 1 : 0);
+        m_storage.BindString(11, FieldText(camera->RECLOC));
+        m_storage.BindString(12, FieldText(camera->PRIVILEGE));
+        m_storage.BindInteger(13, camera->CASCADID);
+        m_storage.BindInteger(14, camera->VRMID);
+        m_storage.BindInteger(15, camera->VTDUID);
+        m_storage.BindInteger(16, camera->VAGID);
+        m_storage.BindString(17, FieldText(camera->DEVTAG));
+        m_storage.BindString(18, FieldText(camera->RECGUID));
+        m_storage.BindString(19, FieldText(camera->MULTIIP));
+        const std::string transPath = FieldText(camera->TRANSPATH);
+        std::string stored = transPath;  // a failed Encrypt leaves the plain text here
+        if (IsTransPathEnciphered()) Encrypt(transPath.c_str(), &stored, &m_strKey, 0);
+        m_storage.BindString(20, stored);
+        m_storage.BindInteger(21, camera->TRANSCNT);  // the table has TRANSCNT before MOD
+        m_storage.BindInteger(22, camera->MOD);
+        m_storage.BindInteger(23, 1);  // ISGROUP: the cell query selects only these rows
+        m_storage.ExecuteBind();
+
+        xlog_write(2, "tvwall", "<%s [%d] - %s> <setData to sqliteDb %s,%s,%d,%d>", ".\\DataOper",
+                   670, "CDataOper::SetCameraList", name.c_str(), indexCode.c_str(), camera->ID,
+                   camera->CELLID);
+        // The map takes every record's STATUS, whether or not its row was written.
+        m_mapCameraStatus[camera->ID] = camera->STATUS;
+    }
+    m_storage.EndBind();
+    m_storage.TransCommit();
+    return true;
+}
+
+bool CDataOper::DeleteCameras(const CAMERA_INFO* list) {
+    if (list == nullptr) return false;
+    StoreLock lock(&m_lock);
+    // Identifiers are bound, so a batch is a fixed-size statement that no identifier
+    // can overrun; each batch of up to 300 runs in its own transaction.
+    std::vector<int32_t> batch;
+    batch.reserve(channel_sql::kCameraDeleteBatch);
+    for (const CAMERA_INFO* camera = list; camera != nullptr; camera = camera->next) {
+        batch.push_back(camera->ID);
+        if (batch.size() == channel_sql::kCameraDeleteBatch || camera->next == nullptr) {
+            DeleteCameraBatch(batch);
+            batch.clear();
+        }
+    }
+    return true;
+}
+
+void CDataOper::DeleteCameraBatch(const std::vector<int32_t>& ids) {
+    m_storage.TransBegin();
+    if (m_storage.BeginBind(channel_sql::CameraDeleteStatement(ids.size()))) {
+        for (std::size_t i = 0; i < ids.size(); ++i)
+            m_storage.BindInteger(static_cast<int>(i), ids[i]);
+        m_storage.ExecuteBind();
+        m_storage.EndBind();
+    }
+    m_storage.TransCommit();
+}
+
+void CDataOper::ReadCameraRow(CAMERA_INFO* out) {
+    std::string text;
+    int status = 0;
+    m_storage.ReadIntegerByIndex(0, out->ID);
+    m_storage.ReadIntegerByIndex(1, out->DEVID);
+    m_storage.ReadIntegerByIndex(2, out->CELLID);
+    m_storage.ReadIntegerByIndex(3, out->CELLTYPE);
+    m_storage.ReadIntegerByIndex(4, out->CHANNELNO);
+    m_storage.ReadStringByIndex(5, text);
+    CopyToField(out->INDEXCODE, text);
+    m_storage.ReadStringByIndex(6, text);
+    CopyToField(out->CAMNAME, Utf8ToAnsi(text.c_str()));
+    m_storage.ReadIntegerByIndex(7, out->CAMTYPE);
+    m_storage.ReadStringByIndex(8, text);
+    CopyToField(out->MATRIXCODE, text);
+    m_storage.ReadIntegerByIndex(9, out->SEQINDEX);
+    m_storage.ReadIntegerByIndex(10, status);
+    out->STATUS = status == 1;  // a raw status such as 2 reads back offline
+    m_storage.ReadStringByIndex(11, text);
+    CopyToField(out->RECLOC, text);
+    m_storage.ReadStringByIndex(12, text);
+    CopyToField(out->PRIVILEGE, text);
+    m_storage.ReadIntegerByIndex(13, out->CASCADID);
+    m_storage.ReadIntegerByIndex(14, out->VRMID);
+    m_storage.ReadIntegerByIndex(15, out->VTDUID);
+    m_storage.ReadIntegerByIndex(16, out->VAGID);
+    m_storage.ReadStringByIndex(17, text);
+    CopyToField(out->DEVTAG, text);
+    m_storage.ReadStringByIndex(18, text);
+    CopyToField(out->RECGUID, text);
+    m_storage.ReadStringByIndex(19, text);
+    CopyToField(out->MULTIIP, text);
+    m_storage.ReadStringByIndex(20, text);
+    std::string transPath = text;  // a failed Decrypt leaves the stored text here
+    if (IsTransPathEnciphered()) Decrypt(&text, &transPath, &m_strKey, 0);
+    CopyToField(out->TRANSPATH, transPath);
+    m_storage.ReadIntegerByIndex(21, out->TRANSCNT);
+    m_storage.ReadIntegerByIndex(22, out->MOD);
+}

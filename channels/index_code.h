@@ -1,0 +1,18 @@
+// The rule for index-code arguments of the look-ups: a code is bound exactly as given,
+// and one longer than the 63 characters an index-code field holds matches nothing.
+#ifndef VELLUM_CHANNELS_INDEX_CODE_H
+#define VELLUM_CHANNELS_INDEX_CODE_H
+
+#include <cstring>
+
+// The characters an INDEXCODE field of a host record holds before its terminator.
+constexpr std::size_t kIndexCodeMaxLength = 63;
+
+// True when `code` (non-null, NUL-terminated) could be a stored index code. Codes that
+// fail this are refused without a query: they cannot name a channel, and a caller that
+// sends one gets "not found" rather than a look-up of some cut form of the code.
+inline bool FitsIndexCodeField(const char* code) {
+    return ::strnlen(code, kIndexCodeMaxLength + 1) <= kIndexCodeMaxLength;
+}
+
+#endif  // VELLUM_CHANNELS_INDEX_CODE_H

@@ -1,0 +1,92 @@
+// Alarm IO channels: the IOINFO table. Every query answers channels of IOTYPE 0 only;
+// other types are stored but never returned.
+#include <cstring>
+
+#include "channels/ChannelSchema.h"
+#include "channels/index_code.h"
+#include "channels/text_conversion.h"
+#include "libs/objfactory/ObjFactory.h"
+#include "store/DataOper.h"
+#include "store/ListAppender.h"
+#include "store/RecordText.h"
+
+namespace {
+
+// Fills `io` from the current IOINFO row, zeroing it first (so `next` is null).
+// REQUIRES: the instance lock held, a row current.
+void ReadIORow(CDataStorage& storage, IO_INFO* io) {
+    std::memset(static_cast<void*>(io), 0, sizeof *io);
+    std::string text;
+    storage.ReadIntegerByIndex(0, io->ID);
+    storage.ReadIntegerByIndex(1, io->DEVID);
+    storage.ReadIntegerByIndex(2, io->CELLID);
+    storage.ReadIntegerByIndex(3, io->IOTYPE);
+    storage.ReadStringByIndex(4, text);
+    CopyToField(io->INDEXCODE, text);
+    storage.ReadStringByIndex(5, text);
+    CopyToField(io->IONAME, Utf8ToAnsi(text.c_str()));
+}
+
+// The first row of `sql` into `io`; false and `io` untouched when there is none.
+bool ReadOneIO(CDataStorage& storage, IO_INFO* io, const char* sql,
+               std::initializer_list<SqlParam> params) {
+    bool found = false;
+    if (storage.BeginRead(sql, params) && storage.ReadNext()) {
+        ReadIORow(storage, io);
+        found = true;
+    }
+    storage.EndRead();
+    return found;
+}
+
+}  // namespace
+
+bool CDataOper::SetIOList(const IO_INFO* list) {
+    StoreLock lock(&m_lock);
+    if (list == nullptr) return false;
+    // One transaction and one prepared statement; a rejected row (a duplicate ID keeps
+    // the stored one) does not stop the others, and nothing is reported.
+    m_storage.TransBegin();
+    m_storage.BeginBind(channel_sql::kIOInsert);
+    for (const IO_INFO* io = list; io != nullptr; io = io->next) {
+        m_storage.BindInteger(0, io->ID);
+        m_storage.BindInteger(1, io->DEVID);
+        m_storage.BindInteger(2, io->CELLID);
+        m_storage.BindInteger(3, io->IOTYPE);
+        m_storage.BindString(4, FieldText(io->INDEXCODE));
+        m_storage.BindString(5, AnsiToUtf8(FieldText(io->IONAME).c_str()));
+        m_storage.ExecuteBind();
+    }
+    m_storage.EndBind();
+    m_storage.TransCommit();
+    return true;
+}
+
+// The list, in ascending ID order, belongs to the caller, who frees it with
+// FreeIOInfoList.
+bool CDataOper::GetIOList(IO_INFO** list, int cellId) {
+    StoreLock lock(&m_lock);
+    if (list == nullptr) return false;
+    ListAppender<IO_INFO> appender(list);
+    if (m_storage.BeginRead(channel_sql::kIOListByCell, {cellId})) {
+        while (m_storage.ReadNext()) {
+            IO_INFO* io = of_newIOInfo();
+            if (io == nullptr) break;  // the records linked so far stay
+            ReadIORow(m_storage, io);
+            appender.Append(io);
+        }
+    }
+    m_storage.EndRead();
+    return appender.HasRecords();
+}
+
+bool CDataOper::GetIOByID(IO_INFO* io, int id) {
+    StoreLock lock(&m_lock);
+    return ReadOneIO(m_storage, io, channel_sql::kIOById, {id});
+}
+
+bool CDataOper::GetIOByIndexCode(IO_INFO* io, const char* indexCode) {
+    StoreLock lock(&m_lock);
+    if (!FitsIndexCodeField(indexCode)) return false;
+    return ReadOneIO(m_storage, io, channel_sql::kIOByIndexCode, {std::string(indexCode)});
+}

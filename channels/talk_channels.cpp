@@ -1,0 +1,97 @@
+// Talk (two-way audio) channels: the TALKCHANNEL table. Its write is the one channel
+// write that reports storage failures.
+#include <cstring>
+
+#include "channels/ChannelSchema.h"
+#include "channels/index_code.h"
+#include "channels/text_conversion.h"
+#include "libs/objfactory/ObjFactory.h"
+#include "store/DataOper.h"
+#include "store/ListAppender.h"
+#include "store/RecordText.h"
+
+namespace {
+
+// Fills `talk` from the current TALKCHANNEL row, zeroing it first (so `next` is null).
+// The table holds CHANNELNO fourth, after DEVID and CELLID; the record second.
+// REQUIRES: the instance lock held, a row current.
+void ReadTalkChannelRow(CDataStorage& storage, TALK_CHANNEL* talk) {
+    std::memset(static_cast<void*>(talk), 0, sizeof *talk);
+    std::string text;
+    storage.ReadIntegerByIndex(0, talk->ID);
+    storage.ReadIntegerByIndex(1, talk->DEVID);
+    storage.ReadIntegerByIndex(2, talk->CELLID);
+    storage.ReadIntegerByIndex(3, talk->CHANNELNO);
+    storage.ReadStringByIndex(4, text);
+    CopyToField(talk->INDEXCODE, text);
+    storage.ReadStringByIndex(5, text);
+    CopyToField(talk->TALKNAME, Utf8ToAnsi(text.c_str()));
+}
+
+// The first row of `sql` into `talk`; false and `talk` untouched when there is none.
+bool ReadOneTalkChannel(CDataStorage& storage, TALK_CHANNEL* talk, const char* sql,
+                        std::initializer_list<SqlParam> params) {
+    bool found = false;
+    if (storage.BeginRead(sql, params) && storage.ReadNext()) {
+        ReadTalkChannelRow(storage, talk);
+        found = true;
+    }
+    storage.EndRead();
+    return found;
+}
+
+}  // namespace
+
+// True when the list was written and committed. A rejected row (such as a duplicate
+// ID, which keeps the stored row) is not a failure; a failed transaction or statement
+// is.
+bool CDataOper::SetTalkChannelList(const TALK_CHANNEL* list) {
+    StoreLock lock(&m_lock);
+    if (list == nullptr) return false;
+    if (!m_storage.TransBegin()) return false;
+    if (!m_storage.BeginBind(channel_sql::kTalkInsert)) {
+        m_storage.TransCommit();  // ends the empty transaction
+        return false;
+    }
+    for (const TALK_CHANNEL* talk = list; talk != nullptr; talk = talk->next) {
+        m_storage.BindInteger(0, talk->ID);
+        m_storage.BindInteger(1, talk->DEVID);
+        m_storage.BindInteger(2, talk->CELLID);
+        m_storage.BindInteger(3, talk->CHANNELNO);
+        m_storage.BindString(4, FieldText(talk->INDEXCODE));
+        m_storage.BindString(5, AnsiToUtf8(FieldText(talk->TALKNAME).c_str()));
+        m_storage.ExecuteBind();
+    }
+    m_storage.EndBind();
+    return m_storage.TransCommit();
+}
+
+// The list, in ascending ID order, belongs to the caller, who frees it with
+// FreeTalkChannelList.
+bool CDataOper::GetTalkChannelList(TALK_CHANNEL** list, int cellId) {
+    StoreLock lock(&m_lock);
+    if (list == nullptr) return false;
+    ListAppender<TALK_CHANNEL> appender(list);
+    if (m_storage.BeginRead(channel_sql::kTalkListByCell, {cellId})) {
+        while (m_storage.ReadNext()) {
+            TALK_CHANNEL* talk = of_newTalkChannel();
+            if (talk == nullptr) break;  // the records linked so far stay
+            ReadTalkChannelRow(m_storage, talk);
+            appender.Append(talk);
+        }
+    }
+    m_storage.EndRead();
+    return appender.HasRecords();
+}
+
+bool CDataOper::GetTalkChannelByID(TALK_CHANNEL* talk, int id) {
+    StoreLock lock(&m_lock);
+    return ReadOneTalkChannel(m_storage, talk, channel_sql::kTalkById, {id});
+}
+
+bool CDataOper::GetTalkChannelByIndexCode(TALK_CHANNEL* talk, const char* indexCode) {
+    StoreLock lock(&m_lock);
+    if (!FitsIndexCodeField(indexCode)) return false;
+    return ReadOneTalkChannel(m_storage, talk, channel_sql::kTalkByIndexCode,
+                              {std::string(indexCode)});
+}
