@@ -1,0 +1,110 @@
+// Helpers shared by the organisation-cache tests: building host lists and taking the
+// lists the store hands out (copied, then freed as the client frees them).
+#ifndef VELLUM_TESTS_UNIT_ORG_TEST_SUPPORT_H
+#define VELLUM_TESTS_UNIT_ORG_TEST_SUPPORT_H
+
+#include <cstddef>
+#include <cstring>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "vellum/records.h"
+
+namespace org_test {
+
+// Links the records in vector order, as a client list; returns the head (null if empty).
+template <class Record>
+Record* Linked(std::vector<Record>& records) {
+    for (std::size_t i = 0; i < records.size(); ++i)
+        records[i].next = i + 1 < records.size() ? &records[i + 1] : nullptr;
+    return records.empty() ? nullptr : &records[0];
+}
+
+// Copies every record of a handed-out list and frees it record by record with the
+// global operator delete, as the list-freeing functions do.
+template <class Record>
+std::vector<Record> TakeList(Record* head) {
+    std::vector<Record> copies;
+    while (head != nullptr) {
+        Record* next = head->next;
+        copies.push_back(*head);
+        ::operator delete(head);
+        head = next;
+    }
+    return copies;
+}
+
+template <std::size_t N>
+void SetText(char (&field)[N], const std::string& text) {
+    std::memset(field, 0, N);
+    std::memcpy(field, text.data(), text.size() < N ? text.size() : N);
+}
+
+inline CELL_INFO Cell(int32_t id, int32_t parentId, const std::string& indexCode,
+                      int32_t cellType = 1, int32_t sortOrder = 0, int32_t ownerId = 0) {
+    CELL_INFO cell;
+    std::memset(&cell, 0, sizeof cell);
+    cell.id = id;
+    cell.parentId = parentId;
+    SetText(cell.indexCode, indexCode);
+    SetText(cell.name, "cell " + indexCode);
+    cell.sortOrder = sortOrder;
+    cell.cellType = cellType;
+    cell.ownerId = ownerId;
+    cell.reserved = id * 7;
+    return cell;
+}
+
+inline STORE_FOLDER Folder(int32_t id, int32_t parentId, const std::string& name,
+                           int32_t sortIndex = 0) {
+    STORE_FOLDER folder;
+    std::memset(&folder, 0, sizeof folder);
+    folder.id = id;
+    folder.parentId = parentId;
+    folder.sortIndex = sortIndex;
+    SetText(folder.name, name);
+    return folder;
+}
+
+inline STORE_RES Resource(int32_t folderId, const std::string& indexCode, int32_t resType = 1,
+                          int32_t sortIndex = 0, int32_t resId = 0) {
+    STORE_RES resource;
+    std::memset(&resource, 0, sizeof resource);
+    resource.id = resId + 1000;
+    resource.folderId = folderId;
+    resource.resType = resType;
+    resource.resId = resId;
+    resource.sortIndex = sortIndex;
+    SetText(resource.indexCode, indexCode);
+    return resource;
+}
+
+// Whether two records are equal byte for byte up to their `next`.
+template <class Record>
+bool SameRecord(const Record& a, const Record& b) {
+    return std::memcmp(&a, &b, offsetof(Record, next)) == 0;
+}
+
+// The four root-repair log lines, as the client sees them.
+inline std::string RepairLinePrefix(int line) {
+    return "<.\\DataOper [" + std::to_string(line) + "] - CDataOper::SetCellList> <";
+}
+inline std::string RepairLineCell(const std::string& name, int id, int parentId) {
+    return "name " + name + " id " + std::to_string(id) + " parentid " + std::to_string(parentId);
+}
+inline std::string NotFindRootLine() { return RepairLinePrefix(331) + "not find root cell>"; }
+inline std::string LookForLine(const std::string& name, int id, int parentId) {
+    return RepairLinePrefix(339) + "look for cell, " + RepairLineCell(name, id, parentId) + ">";
+}
+inline std::string FindLine(const std::string& name, int id, int parentId) {
+    return RepairLinePrefix(349) + "find cell, " + RepairLineCell(name, id, parentId) + ">";
+}
+inline std::string SetRootLine(const std::string& name, int id, int parentId) {
+    return RepairLinePrefix(356) + "not find root cell, " + RepairLineCell(name, id, parentId) +
+           ", set parentid to 0>";
+}
+
+}  // namespace org_test
+
+#endif  // VELLUM_TESTS_UNIT_ORG_TEST_SUPPORT_H
