@@ -1,0 +1,23 @@
+// The module's own file path: the unit tests link the module's code into their own
+// executable, so that executable is the module file here.
+#include "platform/platform.h"
+#include "tests/unit/storage_test_support.h"
+
+namespace {
+
+using PlatformModulePath = storage_test::FaultSafeTest;
+
+TEST_F(PlatformModulePath, IsTheAbsolutePathOfTheFileHoldingTheCode) {
+    const std::string path = vellum::platform::ModuleFilePath();
+    ASSERT_FALSE(path.empty());
+    EXPECT_EQ(path.front(), vellum::platform::kDirSeparator);
+    EXPECT_EQ(path, std::filesystem::canonical("/proc/self/exe").string());
+}
+
+TEST_F(PlatformModulePath, IsEmptyWhileItsFaultPointIsArmed) {
+    vellum::fault::ModulePath().Arm(0, 1);
+    EXPECT_TRUE(vellum::platform::ModuleFilePath().empty());
+    EXPECT_FALSE(vellum::platform::ModuleFilePath().empty());
+}
+
+}  // namespace
