@@ -46,14 +46,18 @@ public:
     int ExecuteSql(const std::string& sql);
 
     bool TransBegin();
+    // A COMMIT that fails is rolled back, so no transaction stays open: false.
     bool TransCommit();
 
     // Batch write: BeginBind, then per row Bind* and ExecuteBind, then EndBind.
-    // Prepared statements are cached by their text for the life of the connection.
+    // Prepared statements are cached by their text while connected (the least recently
+    // used go first when many distinct texts pass). Indexes count from 0.
     bool BeginBind(const std::string& sql);
     bool BindInteger(int index, int value);
     bool BindString(int index, const std::string& value);
-    int ExecuteBind();  // SQLite's result code; the statement is ready for the next row
+    // 0 when the row was written, else SQLite's error code. Either way the statement
+    // is ready for the next row, with every value unbound (NULL).
+    int ExecuteBind();
     void EndBind();
 
     // Query. EndRead must follow every BeginRead, also a failed one. The second form
@@ -61,7 +65,9 @@ public:
     // SQL text.
     bool BeginRead(const std::string& sql);
     bool BeginRead(const std::string& sql, std::initializer_list<SqlParam> params);
-    bool ReadNext();
+    bool ReadNext();  // stays false once the rows are exhausted
+    // Columns count from 0. NULL reads as 0 or "". No current row, or a column
+    // outside it: false, and `value` is left as it was.
     bool ReadIntegerByIndex(int column, int& value);
     bool ReadStringByIndex(int column, std::string& value);
     void EndRead();
