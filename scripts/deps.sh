@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Checks that the Debian packages needed to build and test Vellum are installed.
+# As root it installs the missing ones; otherwise it names them and fails.
+set -euo pipefail
+
+PACKAGES=(
+    cmake
+    g++
+    make
+    pkg-config
+    libsqlite3-dev
+    libsodium-dev
+    libinih-dev
+    nlohmann-json3-dev
+    googletest
+    libgtest-dev
+    libgmock-dev
+    libbenchmark-dev
+)
+
+is_installed() {
+    [[ "$(dpkg-query -W -f='${Status}' "$1" 2>/dev/null)" == "install ok installed" ]]
+}
+
+missing=()
+for package in "${PACKAGES[@]}"; do
+    is_installed "$package" || missing+=("$package")
+done
+
+if [[ ${#missing[@]} -eq 0 ]]; then
+    echo "deps: all ${#PACKAGES[@]} packages are installed"
+    exit 0
+fi
+
+if [[ "$(id -u)" -ne 0 ]]; then
+    echo "deps: missing packages: ${missing[*]}" >&2
+    echo "deps: install them as root with:" >&2
+    echo "    apt-get update && apt-get install -y ${missing[*]}" >&2
+    exit 1
+fi
+
+echo "deps: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+# The package lists of a fresh machine may be stale or absent; a mirror may hiccup.
+for attempt in 1 2 3; do
+    if apt-get update -q && apt-get install -y -q --no-install-recommends "${missing[@]}"; then
+        break
+    fi
+    if [[ $attempt -eq 3 ]]; then
+        echo "deps: apt-get failed three times" >&2
+        exit 1
+    fi
+    echo "deps: apt-get failed, retrying in $((attempt * 10)) s" >&2
+    sleep $((attempt * 10))
+done
+
+still_missing=()
+for package in "${missing[@]}"; do
+    is_installed "$package" || still_missing+=("$package")
+done
+if [[ ${#still_missing[@]} -ne 0 ]]; then
+    echo "deps: still missing after install: ${still_missing[*]}" >&2
+    exit 1
+fi
+echo "deps: installed ${missing[*]}"

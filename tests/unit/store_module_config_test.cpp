@@ -1,0 +1,68 @@
+// The module's own directory and INI integers read beside it. In this test program
+// the store is linked in, so the module's directory is the program's.
+#include <unistd.h>
+
+#include <climits>
+#include <cstring>
+
+#include "store/ModuleConfig.h"
+#include "store_test_support.h"
+
+namespace {
+
+std::string ProgramDirectory() {
+    char path[PATH_MAX];
+    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (length <= 0) return "";
+    const std::string program(path, static_cast<std::size_t>(length));
+    return program.substr(0, program.rfind('/') + 1);
+}
+
+// An INI file in the module's directory, named for this process, removed afterwards.
+class IniBesideModule {
+public:
+    explicit IniBesideModule(const std::string& content)
+        : m_name("store_config_" + std::to_string(getpid()) + ".ini") {
+        store_test::WriteFile(std::string(GetModuleDir()) + m_name, content);
+    }
+    ~IniBesideModule() { std::remove((std::string(GetModuleDir()) + m_name).c_str()); }
+    IniBesideModule(const IniBesideModule&) = delete;
+    IniBesideModule& operator=(const IniBesideModule&) = delete;
+
+    const char* Name() const { return m_name.c_str(); }
+
+private:
+    std::string m_name;
+};
+
+TEST(ModuleDirectory, IsTheProgramsDirectoryWithItsSeparator) {
+    const char* dir = GetModuleDir();
+    ASSERT_NE(dir, nullptr);
+    ASSERT_GT(std::strlen(dir), 0u);
+    EXPECT_EQ(dir[std::strlen(dir) - 1], '/');
+    EXPECT_EQ(std::string(dir), ProgramDirectory());
+}
+
+TEST(ModuleDirectory, EveryCallReturnsTheSameBuffer) {
+    const char* first = GetModuleDir();
+    EXPECT_EQ(GetModuleDir(), first);
+    EXPECT_EQ(GetModuleDir(), first);
+}
+
+TEST(ModuleIni, ReadsAnIntegerFromAFileBesideTheModule) {
+    IniBesideModule ini("[Tvwall]\nVersion=6731\n[ResTree]\ncamera_index_sort=1\n");
+    EXPECT_EQ(ReadIniInt("Tvwall", "Version", 0, ini.Name()), 6731u);
+    EXPECT_EQ(ReadIniInt("ResTree", "camera_index_sort", 0, ini.Name()), 1u);
+    EXPECT_EQ(ReadIniInt("ResTree", "missing", 5, ini.Name()), 5u);
+    EXPECT_EQ(ReadIniInt("Tvwall", "Version", 3, "no_such_file.ini"), 3u);
+}
+
+TEST(ModuleIni, ANullFileSectionOrKeyGivesTheDefault) {
+    IniBesideModule ini("[Tvwall]\nVersion=6731\n");
+    EXPECT_EQ(ReadIniInt("Tvwall", "Version", 7, nullptr), 7u);
+    EXPECT_EQ(ReadIniInt(nullptr, "Version", 7, ini.Name()), 7u);
+    EXPECT_EQ(ReadIniInt("Tvwall", nullptr, 7, ini.Name()), 7u);
+    EXPECT_EQ(ReadIniInt(nullptr, nullptr, -1, nullptr), static_cast<unsigned>(-1));
+}
+
+}  // namespace

@@ -1,0 +1,352 @@
+// The scratch database file of a CDataOper: where Init puts it, who may see it, what
+// happens to a file or link already at its path, and that UnInit removes it.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <climits>
+#include <memory>
+
+#include "platform/platform.h"
+#include "store/DataOper.h"
+#include "store_test_support.h"
+
+namespace {
+
+using store_test::Exists;
+using store_test::Peek;
+using store_test::ReadFile;
+using store_test::ScratchPathFor;
+using store_test::TempDir;
+using store_test::WriteFile;
+
+const std::vector<std::string> kFourTables = {"CAMERAINFO", "DEVICEINFO", "IOINFO",
+                                              "TALKCHANNEL"};
+
+// Runs the test from `directory` and returns to where it was.
+class WorkingDirectory {
+public:
+    explicit WorkingDirectory(const std::string& directory) {
+        char here[PATH_MAX];
+        if (getcwd(here, sizeof here) != nullptr) m_previous = here;
+        EXPECT_EQ(chdir(directory.c_str()), 0) << directory;
+    }
+    ~WorkingDirectory() {
+        if (!m_previous.empty()) {
+            EXPECT_EQ(chdir(m_previous.c_str()), 0);
+        }
+    }
+    WorkingDirectory(const WorkingDirectory&) = delete;
+    WorkingDirectory& operator=(const WorkingDirectory&) = delete;
+
+private:
+    std::string m_previous;
+};
+
+class ScopedUmask {
+public:
+    explicit ScopedUmask(mode_t mask) : m_previous(umask(mask)) {}
+    ~ScopedUmask() { umask(m_previous); }
+    ScopedUmask(const ScopedUmask&) = delete;
+    ScopedUmask& operator=(const ScopedUmask&) = delete;
+
+private:
+    mode_t m_previous;
+};
+
+unsigned PermissionBits(const std::string& path) {
+    struct stat info {};
+    EXPECT_EQ(lstat(path.c_str(), &info), 0) << path;
+    return info.st_mode & 07777;
+}
+
+std::vector<std::string> DirectoryEntries(const std::string& path) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(path))
+        names.push_back(entry.path().filename().string());
+    return names;
+}
+
+TEST(ScratchFilePath, NullPrefixNamesARelativeDefFileInTheWorkingDirectory) {
+    TempDir dir;
+    WorkingDirectory inside(dir.Path());
+    auto oper = std::make_unique<CDataOper>();
+
+    ASSERT_TRUE(oper->Init(nullptr));
+    const std::string expected = ScratchPathFor("def", oper.get());
+    EXPECT_EQ(oper->DbPath(), expected);
+    EXPECT_EQ(expected.rfind("defdb_0x", 0), 0u) << expected;
+    EXPECT_TRUE(Exists(dir.Path() + expected));
+
+    oper->UnInit();
+    EXPECT_FALSE(Exists(dir.Path() + expected));
+}
+
+TEST(ScratchFilePath, PrefixIsJoinedToDbAndTheInstanceAddress) {
+    TempDir dir;
+    auto oper = std::make_unique<CDataOper>();
+
+    ASSERT_TRUE(oper->Init(dir.Path().c_str()));
+    EXPECT_EQ(oper->DbPath(), ScratchPathFor(dir.Path(), oper.get()));
+    EXPECT_EQ(DirectoryEntries(dir.Path()),
+              std::vector<std::string>{ScratchPathFor("", oper.get())});
+    oper->UnInit();
+}
+
+TEST(ScratchFilePath, TwoInstancesWithOnePrefixGetTwoFiles) {
+    TempDir dir;
+    auto first = std::make_unique<CDataOper>();
+    auto second = std::make_unique<CDataOper>();
+
+    ASSERT_TRUE(first->Init(dir.Path().c_str()));
+    ASSERT_TRUE(second->Init(dir.Path().c_str()));
+    EXPECT_NE(first->DbPath(), second->DbPath());
+    EXPECT_TRUE(Exists(first->DbPath()));
+    EXPECT_TRUE(Exists(second->DbPath()));
+
+    first->UnInit();
+    EXPECT_FALSE(Exists(first->DbPath()));
+    EXPECT_TRUE(Exists(second->DbPath()));
+    second->UnInit();
+    EXPECT_FALSE(Exists(second->DbPath()));
+}
+
+TEST(ScratchFileLifetime, IsPrivateToItsOwnerWhateverTheUmask) {
+    TempDir dir;
+    ScopedUmask open(0);
+    auto oper = std::make_unique<CDataOper>();
+
+    ASSERT_TRUE(oper->Init(dir.Path().c_str()));
+    EXPECT_EQ(PermissionBits(oper->DbPath()), 0600u);
+    oper->UnInit();
+}
+
+TEST(ScratchFileLifetime, UnInitLeavesNothingInThePrefixDirectory) {
+    TempDir dir;
+    auto oper = std::make_unique<CDataOper>();
+    ASSERT_TRUE(oper->Init(dir.Path().c_str()));
+    {
+        // A write makes SQLite use its journal; nothing of it may stay behind.
+        Peek peek(oper->DbPath());
+        peek.Exec("INSERT INTO IOINFO VALUES(1,1,1,0,'io-1','one')");
+    }
+
+    oper->UnInit();
+    EXPECT_TRUE(DirectoryEntries(dir.Path()).empty());
+}
+
+TEST(ScratchFileSchema, InitCreatesTheFourTablesAsWritten) {
+    TempDir dir;
+    auto oper = std::make_unique<CDataOper>();
+    ASSERT_TRUE(oper->Init(dir.Path().c_str()));
+
+    Peek peek(oper->DbPath());
+    EXPECT_EQ(peek.Tables(), kFourTables);
+    // SQLite keeps each statement's text from the table name on, so the column
+    // definitions, double blanks included, are exactly what Init sent.
+    EXPECT_EQ(peek.Column("SELECT sql FROM sqlite_master WHERE name = 'CAMERAINFO'"),
+              std::vector<std::string>{
+                  "CREATE TABLE CAMERAINFO(ID NUMERIC NOT NULL,DEVID INTEGER NOT NULL,CELLID "
+                  "INTEGER NOT NULL,CELLTYPE INTEGER NOT NULL,CHANNELNO INTEGER NOT "
+                  "NULL,INDEXCODE TEXT NOT NULL,CAMNAME TEXT NULL,CAMTYPE INTEGER NOT "
+                  "NULL,MATRIXCODE TEXT NOT NULL,SEQINDEX INTEGER NOT NULL,STATUS INTEGER NOT "
+                  "NULL,RECLOC TEXT NOT NULL,PRIVILEGE TEXT NOT NULL,CASCADID INTEGER NOT "
+                  "NULL,VRMID INTEGER NOT NULL,VTDUID INTEGER NOT NULL,VAGID  INTEGER NOT "
+                  "NULL,DEVTAG TEXT NOT NULL,RECGUID TEXT NOT NULL,MULTIIP TEXT NOT "
+                  "NULL,TRANSPATH TEXT NOT NULL,TRANSCNT  INTEGER NOT NULL,MOD INTEGER NOT "
+                  "NULL,ISGROUP INTEGER NOT NULL,PRIMARY KEY(ID))"});
+    EXPECT_EQ(peek.Column("SELECT sql FROM sqlite_master WHERE name = 'DEVICEINFO'"),
+              std::vector<std::string>{
+                  "CREATE TABLE DEVICEINFO(ID NUMERIC NOT NULL,DEVNAME TEXT NULL,INDEXCODE "
+                  "TEXT NULL,IP TEXT NULL,PORT INTEGER NULL,DOMAINID INTEGER NULL,USERNAME "
+                  "TEXT NULL,PASSWORD TEXT NULL,DEVTYPE INTEGER NOT NULL,PRIMARY KEY(ID))"});
+    EXPECT_EQ(peek.Column("SELECT sql FROM sqlite_master WHERE name = 'TALKCHANNEL'"),
+              std::vector<std::string>{
+                  "CREATE TABLE TALKCHANNEL(ID NUMERIC NOT NULL,DEVID INTEGER NOT NULL,CELLID "
+                  "INTEGER NOT NULL,CHANNELNO INTEGER NOT NULL,INDEXCODE TEXT NOT "
+                  "NULL,TALKNAME TEXT NOT NULL,PRIMARY KEY(ID))"});
+    EXPECT_EQ(peek.Column("SELECT sql FROM sqlite_master WHERE name = 'IOINFO'"),
+              std::vector<std::string>{
+                  "CREATE TABLE IOINFO(ID NUMERIC NOT NULL,DEVID INTEGER NOT NULL,CELLID "
+                  "INTEGER NOT NULL,IOTYPE INTEGER NOT NULL,INDEXCODE TEXT NOT NULL,IONAME "
+                  "TEXT NOT NULL,PRIMARY KEY(ID))"});
+    oper->UnInit();
+}
+
+class ScratchFileFaults : public store_test::FaultSafeTest {};
+
+TEST_F(ScratchFileFaults, NotConnectedAfterASuccessfulOpenStillSucceedsWithoutTables) {
+    TempDir dir;
+    auto oper = std::make_unique<CDataOper>();
+    vellum::fault::Storage().Arm(0, 1, "IsConnected");
+
+    EXPECT_TRUE(oper->Init(dir.Path().c_str()));
+    ASSERT_TRUE(Exists(oper->DbPath()));
+    EXPECT_TRUE(Peek(oper->DbPath()).Tables().empty());
+    oper->UnInit();
+    EXPECT_FALSE(Exists(oper->DbPath()));
+}
+
+TEST_F(ScratchFileFaults, FailedOpenReturnsFalseAndUnInitStillRuns) {
+    TempDir dir;
+    auto oper = std::make_unique<CDataOper>();
+    vellum::fault::Storage().Arm(0, 1, "OpenFile");
+
+    EXPECT_FALSE(oper->Init(dir.Path().c_str()));
+    EXPECT_EQ(oper->DbPath(), ScratchPathFor(dir.Path(), oper.get()));
+    EXPECT_EQ(oper->Key().size(), 32u);
+    oper->UnInit();
+    EXPECT_TRUE(DirectoryEntries(dir.Path()).empty());
+}
+
+// A file left at the path by a process that ended without UnInit.
+TEST(ScratchFileStale, RowsOfAnAbandonedDatabaseNeverReappear) {
+    TempDir dir;
+    auto oper = std::make_unique<CDataOper>();
+    const std::string path = ScratchPathFor(dir.Path(), oper.get());
+    {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(db,
+                               "CREATE TABLE IOINFO(ID NUMERIC NOT NULL,DEVID INTEGER NOT "
+                               "NULL,CELLID INTEGER NOT NULL,IOTYPE INTEGER NOT NULL,INDEXCODE "
+                               "TEXT NOT NULL,IONAME TEXT NOT NULL,PRIMARY KEY(ID));"
+                               "INSERT INTO IOINFO VALUES(7,1,1,0,'stale-io','stale');"
+                               "CREATE TABLE LEFTOVER(X);",
+                               nullptr, nullptr, nullptr),
+                  SQLITE_OK);
+        sqlite3_close(db);
+    }
+
+    ASSERT_TRUE(oper->Init(dir.Path().c_str()));
+    Peek peek(path);
+    EXPECT_EQ(peek.Tables(), kFourTables);
+    EXPECT_EQ(peek.Count("IOINFO"), 0);
+    oper->UnInit();
+}
+
+TEST(ScratchFileStale, AnyFileAtThePathIsReplacedByAFreshDatabase) {
+    TempDir dir;
+    auto oper = std::make_unique<CDataOper>();
+    const std::string path = ScratchPathFor(dir.Path(), oper.get());
+    WriteFile(path, "left over by an earlier run, not a database");
+    chmod(path.c_str(), 0644);
+
+    ASSERT_TRUE(oper->Init(dir.Path().c_str()));
+    EXPECT_EQ(PermissionBits(path), 0600u);
+    EXPECT_EQ(Peek(path).Tables(), kFourTables);
+    oper->UnInit();
+    EXPECT_FALSE(Exists(path));
+}
+
+// A child process that claims `path` the way another instance of the module would,
+// and holds it until told to let go.
+class ClaimingChild {
+public:
+    explicit ClaimingChild(const std::string& path) {
+        int ready[2];
+        int release[2];
+        if (pipe(ready) != 0 || pipe(release) != 0) {
+            ADD_FAILURE() << "pipe failed";
+            return;
+        }
+        m_pid = fork();
+        if (m_pid == 0) {
+            close(ready[0]);
+            close(release[1]);
+            vellum::platform::ScratchFile claim;
+            const char ok = claim.Claim(path) ? 'y' : 'n';
+            if (ok == 'y') {
+                if (std::FILE* file = std::fopen(path.c_str(), "ab")) {
+                    std::fputs("held by a live process", file);
+                    std::fclose(file);
+                }
+            }
+            if (write(ready[1], &ok, 1) != 1) _exit(2);
+            char ignored;
+            while (read(release[0], &ignored, 1) > 0) {
+            }
+            _exit(0);
+        }
+        close(ready[1]);
+        close(release[0]);
+        m_release = release[1];
+        char answer = 'n';
+        m_claimed = m_pid > 0 && read(ready[0], &answer, 1) == 1 && answer == 'y';
+        close(ready[0]);
+    }
+    ~ClaimingChild() { Finish(); }
+    ClaimingChild(const ClaimingChild&) = delete;
+    ClaimingChild& operator=(const ClaimingChild&) = delete;
+
+    bool Claimed() const { return m_claimed; }
+
+    // Lets go of the claim and waits until the child has ended.
+    void Finish() {
+        if (m_release >= 0) close(m_release);
+        m_release = -1;
+        if (m_pid > 0) {
+            int status = 0;
+            waitpid(m_pid, &status, 0);
+            m_pid = -1;
+        }
+    }
+
+private:
+    pid_t m_pid = -1;
+    int m_release = -1;
+    bool m_claimed = false;
+};
+
+TEST(ScratchFileHeld, AFileHeldByALiveProcessIsNeitherTakenNorDeleted) {
+    TempDir dir;
+    auto oper = std::make_unique<CDataOper>();
+    const std::string path = ScratchPathFor(dir.Path(), oper.get());
+    ClaimingChild child(path);
+    ASSERT_TRUE(child.Claimed());
+
+    EXPECT_FALSE(oper->Init(dir.Path().c_str()));
+    EXPECT_EQ(ReadFile(path), "held by a live process");
+    oper->UnInit();
+    EXPECT_EQ(ReadFile(path), "held by a live process");
+
+    // Once the holder has ended the file is abandoned, and the next Init replaces it.
+    child.Finish();
+    ASSERT_TRUE(oper->Init(dir.Path().c_str()));
+    EXPECT_EQ(Peek(path).Tables(), kFourTables);
+    oper->UnInit();
+    EXPECT_FALSE(Exists(path));
+}
+
+TEST(ScratchFileLink, ALinkPlantedAtThePathIsNotFollowed) {
+    TempDir dir;
+    auto oper = std::make_unique<CDataOper>();
+    const std::string path = ScratchPathFor(dir.Path(), oper.get());
+    const std::string target = dir.Path() + "precious";
+    WriteFile(target, "must stay as it is");
+    ASSERT_EQ(chmod(target.c_str(), 0644), 0);
+    ASSERT_EQ(symlink(target.c_str(), path.c_str()), 0);
+
+    EXPECT_FALSE(oper->Init(dir.Path().c_str()));
+    EXPECT_EQ(ReadFile(target), "must stay as it is");
+    EXPECT_EQ(PermissionBits(target), 0644u);
+    oper->UnInit();
+    EXPECT_EQ(ReadFile(target), "must stay as it is");
+    EXPECT_EQ(PermissionBits(target), 0644u);
+}
+
+TEST(ScratchFileLink, ADanglingLinkDoesNotCreateItsTarget) {
+    TempDir dir;
+    auto oper = std::make_unique<CDataOper>();
+    const std::string path = ScratchPathFor(dir.Path(), oper.get());
+    const std::string target = dir.Path() + "elsewhere";
+    ASSERT_EQ(symlink(target.c_str(), path.c_str()), 0);
+
+    EXPECT_FALSE(oper->Init(dir.Path().c_str()));
+    EXPECT_FALSE(Exists(target));
+    oper->UnInit();
+    EXPECT_FALSE(Exists(target));
+}
+
+}  // namespace

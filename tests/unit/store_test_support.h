@@ -1,0 +1,171 @@
+// Helpers shared by the store-core tests: a private scratch directory, the scratch
+// file path an instance will use, a direct SQLite look at that file, and a capture
+// of xlog lines.
+#ifndef VELLUM_TESTS_UNIT_STORE_TEST_SUPPORT_H
+#define VELLUM_TESTS_UNIT_STORE_TEST_SUPPORT_H
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "libs/fault/FaultPoint.h"
+#include "libs/xlog/xlog.h"
+
+namespace store_test {
+
+// A fresh directory under the build's test scratch area, removed with its contents.
+class TempDir {
+public:
+    TempDir() {
+        std::string pattern = std::string(VELLUM_TEST_TMP) + "store.XXXXXX";
+        std::vector<char> buffer(pattern.begin(), pattern.end());
+        buffer.push_back('\0');
+        if (mkdtemp(buffer.data()) != nullptr) m_path = std::string(buffer.data()) + '/';
+        EXPECT_FALSE(m_path.empty()) << "cannot create a directory from " << pattern;
+    }
+    ~TempDir() {
+        std::error_code ignored;
+        if (!m_path.empty()) std::filesystem::remove_all(m_path, ignored);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& Path() const { return m_path; }  // ends in '/'
+
+private:
+    std::string m_path;
+};
+
+// The scratch file an instance at `instance` uses under `prefix`.
+inline std::string ScratchPathFor(const std::string& prefix, const void* instance) {
+    char address[32];
+    std::snprintf(address, sizeof address, "%p", instance);
+    return prefix + "db_" + address;
+}
+
+inline bool Exists(const std::string& path) {
+    struct stat info;
+    return lstat(path.c_str(), &info) == 0;
+}
+
+inline void WriteFile(const std::string& path, const std::string& content) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(file, nullptr) << path;
+    std::fwrite(content.data(), 1, content.size(), file);
+    std::fclose(file);
+}
+
+inline std::string ReadFile(const std::string& path) {
+    std::string content;
+    if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
+        char chunk[4096];
+        std::size_t got;
+        while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) content.append(chunk, got);
+        std::fclose(file);
+    }
+    return content;
+}
+
+// The number of entries in this process's descriptor table.
+inline std::size_t OpenDescriptorCount() {
+    std::size_t count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+        (void)entry;
+        ++count;
+    }
+    return count;
+}
+
+// A second, independent SQLite connection to a scratch file, to see what is really
+// in it. Never creates the file.
+class Peek {
+public:
+    explicit Peek(const std::string& path) {
+        if (sqlite3_open_v2(path.c_str(), &m_db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+            ADD_FAILURE() << "cannot open " << path << ": " << sqlite3_errmsg(m_db);
+            sqlite3_close(m_db);
+            m_db = nullptr;
+        }
+    }
+    ~Peek() { sqlite3_close(m_db); }
+    Peek(const Peek&) = delete;
+    Peek& operator=(const Peek&) = delete;
+
+    bool Exec(const std::string& sql) {
+        char* message = nullptr;
+        const int rc = m_db ? sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, &message)
+                            : SQLITE_CANTOPEN;
+        EXPECT_EQ(rc, SQLITE_OK) << sql << ": " << (message ? message : "");
+        sqlite3_free(message);
+        return rc == SQLITE_OK;
+    }
+
+    // The first column of every row of `sql`, as text.
+    std::vector<std::string> Column(const std::string& sql) {
+        std::vector<std::string> values;
+        sqlite3_stmt* statement = nullptr;
+        if (m_db == nullptr ||
+            sqlite3_prepare_v2(m_db, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
+            ADD_FAILURE() << sql << ": " << (m_db ? sqlite3_errmsg(m_db) : "not open");
+            return values;
+        }
+        while (sqlite3_step(statement) == SQLITE_ROW) {
+            const unsigned char* text = sqlite3_column_text(statement, 0);
+            values.emplace_back(text ? reinterpret_cast<const char*>(text) : "");
+        }
+        sqlite3_finalize(statement);
+        return values;
+    }
+
+    std::vector<std::string> Tables() {
+        return Column("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name");
+    }
+
+    long Count(const std::string& table) {
+        const std::vector<std::string> rows = Column("SELECT COUNT(*) FROM " + table);
+        return rows.size() == 1 ? std::stol(rows[0]) : -1;
+    }
+
+private:
+    sqlite3* m_db = nullptr;
+};
+
+struct LogLine {
+    int level;
+    std::string module;
+    std::string text;
+};
+
+// Collects every xlog line written while it lives.
+class LogCapture {
+public:
+    LogCapture() { xlog_set_sink(&Receive, this); }
+    ~LogCapture() { xlog_set_sink(nullptr, nullptr); }
+    LogCapture(const LogCapture&) = delete;
+    LogCapture& operator=(const LogCapture&) = delete;
+
+    const std::vector<LogLine>& Lines() const { return m_lines; }
+
+private:
+    static void Receive(int level, const char* module, const char* line, void* context) {
+        static_cast<LogCapture*>(context)->m_lines.push_back({level, module, line});
+    }
+    std::vector<LogLine> m_lines;
+};
+
+// Fixture base: every fault point is disarmed after each test.
+class FaultSafeTest : public ::testing::Test {
+protected:
+    void TearDown() override { vellum::fault::DisarmAll(); }
+};
+
+}  // namespace store_test
+
+#endif  // VELLUM_TESTS_UNIT_STORE_TEST_SUPPORT_H

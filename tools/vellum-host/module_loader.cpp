@@ -1,0 +1,85 @@
+// dlopen-based loading of the module and the walk through its plug-in tables.
+#include "module_loader.h"
+
+#include <dlfcn.h>
+
+namespace {
+
+// Resolves one export into `function`; false with `error` set when it is missing.
+template <class Function>
+bool ResolveExport(void* handle, const char* name, Function& function, std::string& error) {
+    dlerror();
+    void* symbol = dlsym(handle, name);
+    if (symbol == nullptr) {
+        const char* reason = dlerror();
+        error = std::string("the module does not export ") + name +
+                (reason != nullptr ? std::string(": ") + reason : std::string());
+        return false;
+    }
+    function = reinterpret_cast<Function>(symbol);
+    return true;
+}
+
+}  // namespace
+
+bool ModuleLoader::Load(const std::string& path, std::string& error) {
+    Unload();
+    m_path = path;
+    m_handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (m_handle == nullptr) {
+        const char* reason = dlerror();
+        error = "cannot load " + path + ": " + (reason != nullptr ? reason : "unknown error");
+        return false;
+    }
+
+    if (!ResolveExport(m_handle, "XPLUGIN_Init", m_init, error) ||
+        !ResolveExport(m_handle, "XPLUGIN_Uninit", m_uninit, error) ||
+        !ResolveExport(m_handle, "XPLUGIN_GetPluginInfo", m_getPluginInfo, error) ||
+        !ResolveExport(m_handle, "XPLUGIN_GetInstance", m_getInstance, error) ||
+        !ResolveExport(m_handle, "XPLUGIN_GetLastError", m_getLastError, error)) {
+        Unload();
+        return false;
+    }
+
+    m_initResult = m_init();
+    m_initCalled = true;
+
+    const PluginInfoList* list = m_getPluginInfo();
+    if (list == nullptr || list->count < 1 || list->entries == nullptr ||
+        list->entries[0] == nullptr) {
+        error = "XPLUGIN_GetPluginInfo returned no plug-in entry";
+    } else if (list->entries[0]->funcs == nullptr ||
+               list->entries[0]->funcs->GetInstanceFuncTable == nullptr) {
+        error = "the plug-in entry has no function table";
+    } else if ((m_instances = list->entries[0]->funcs->GetInstanceFuncTable()) == nullptr) {
+        error = "GetInstanceFuncTable returned null";
+    } else if (m_instances->CreateVellum == nullptr || m_instances->DestroyVellum == nullptr) {
+        error = "the instance table lacks CreateVellum or DestroyVellum";
+    } else {
+        m_info = list->entries[0];
+        return true;
+    }
+    Unload();
+    return false;
+}
+
+bool ModuleLoader::Unload(std::string* error) {
+    if (m_handle == nullptr) return true;
+    if (m_initCalled) m_uninit();
+    const bool closed = dlclose(m_handle) == 0;
+    if (!closed && error != nullptr) {
+        const char* reason = dlerror();
+        *error = "cannot unload " + m_path + ": " + (reason != nullptr ? reason : "unknown error");
+    }
+    m_handle = nullptr;
+    m_init = nullptr;
+    m_uninit = nullptr;
+    m_getPluginInfo = nullptr;
+    m_getInstance = nullptr;
+    m_getLastError = nullptr;
+    m_initCalled = false;
+    m_initResult = 0;
+    m_info = nullptr;
+    m_instances = nullptr;
+    return closed;
+}
