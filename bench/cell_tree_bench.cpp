@@ -5,9 +5,11 @@
 
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <new>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "libs/xlog/xlog.h"
@@ -86,6 +88,23 @@ void BM_SetCellListWithRepair(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
+// For scale: only the ordered map by index code that any deposit has to fill, without
+// the indexes and the repair.
+void BM_CellMapOnlyBaseline(benchmark::State& state) {
+    std::vector<CELL_INFO> cells = MakeTree(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto map = std::make_unique<std::map<std::string, CELL_INFO>>();
+        state.ResumeTiming();
+        for (const CELL_INFO* cell = cells.data(); cell != nullptr; cell = cell->next)
+            (*map)[cell->indexCode] = *cell;
+        state.PauseTiming();
+        map.reset();
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
 // A store holding the repaired tree, shared by the query benchmarks of one size.
 CDataOper& StoreOfSize(int count) {
     static int s_count = 0;
@@ -100,13 +119,25 @@ CDataOper& StoreOfSize(int count) {
     return *s_store;
 }
 
-void BM_GetCellInfo(benchmark::State& state) {
+// Any cell of the tree at random: at 10^5 cells the touched memory outgrows the caches,
+// so this figure also shows the memory hierarchy, not only the look-up.
+void BM_GetCellInfoAnyCell(benchmark::State& state) {
     const int count = static_cast<int>(state.range(0));
     CDataOper& store = StoreOfSize(count);
     std::mt19937 random(7);
     std::uniform_int_distribution<int> anyCell(1, count);
     CELL_INFO out;
     for (auto _ : state) benchmark::DoNotOptimize(store.GetCellInfo(&out, anyCell(random), 1));
+}
+
+// The same 1000 cells at every size: the look-up itself, which must not grow with the tree.
+void BM_GetCellInfoSameCells(benchmark::State& state) {
+    CDataOper& store = StoreOfSize(static_cast<int>(state.range(0)));
+    const std::vector<int> ids = IdsAtDepth(kLevelDepth);
+    std::mt19937 random(7);
+    std::uniform_int_distribution<std::size_t> anyOf(0, ids.size() - 1);
+    CELL_INFO out;
+    for (auto _ : state) benchmark::DoNotOptimize(store.GetCellInfo(&out, ids[anyOf(random)], 1));
 }
 
 void BM_GetCellLevel(benchmark::State& state) {
@@ -135,6 +166,8 @@ void BM_GetChildCellList(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_SetCellListWithRepair)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_GetCellInfo)->Arg(10000)->Arg(100000);
+BENCHMARK(BM_CellMapOnlyBaseline)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GetCellInfoAnyCell)->Arg(10000)->Arg(100000);
+BENCHMARK(BM_GetCellInfoSameCells)->Arg(10000)->Arg(100000);
 BENCHMARK(BM_GetCellLevel)->Arg(10000)->Arg(100000);
 BENCHMARK(BM_GetChildCellList)->Arg(10000)->Arg(100000);
