@@ -181,10 +181,10 @@ bool CDataStorage::BeginRead(const std::string& sql, std::initializer_list<SqlPa
     if (m_read == nullptr) return false;
     int index = 1;
     for (const SqlParam& param : params) {
-        int result = param.isText ? sqlite3_bind_text(m_read, index, param.text->data(),
-                                                      static_cast<int>(param.text->size()),
-                                                      SQLITE_TRANSIENT)
-                                  : sqlite3_bind_int(m_read, index, param.integer);
+        int result = param.isText
+                         ? sqlite3_bind_text(m_read, index, param.text->data(),
+                                             static_cast<int>(param.text->size()), SQLITE_TRANSIENT)
+                         : sqlite3_bind_int(m_read, index, param.integer);
         if (result != SQLITE_OK) {
             sqlite3_clear_bindings(m_read);
             m_read = nullptr;

@@ -17,7 +17,7 @@ namespace {
 
 constexpr const char* kUtf8 = "UTF-8";
 constexpr const char* kReplacementUtf8 = "\xEF\xBF\xBD";  // U+FFFD
-constexpr const char* kReplacementHost = "?";  // the Win32 default character
+constexpr const char* kReplacementHost = "?";             // the Win32 default character
 
 bool IsUtf8Name(const char* codeset) {
     return strcasecmp(codeset, "UTF-8") == 0 || strcasecmp(codeset, "UTF8") == 0;

@@ -47,8 +47,7 @@ Stale RemoveAbandoned(const std::string& path) {
             result = Stale::Held;
         } else if (PathStillNames(path, handle)) {
             // While we hold its lock no other claimant can take it over.
-            result = unlink(path.c_str()) == 0 || errno == ENOENT ? Stale::Removed
-                                                                   : Stale::Refused;
+            result = unlink(path.c_str()) == 0 || errno == ENOENT ? Stale::Removed : Stale::Refused;
         } else {
             result = Stale::Removed;  // replaced meanwhile: look again
         }
@@ -64,8 +63,7 @@ bool ScratchFile::Claim(const std::string& path) {
     // A few rounds cover another claimant replacing the file between our steps; a
     // path that keeps changing under us is given up.
     for (int round = 0; round < 4; ++round) {
-        int handle =
-            open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        int handle = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (handle < 0) {
             if (errno != EEXIST) return false;
             if (RemoveAbandoned(path) != Stale::Removed) return false;

@@ -42,9 +42,8 @@ int LeadingDecimal(const std::string& text) {
         magnitude = magnitude * 10u + static_cast<unsigned int>(text[at] - '0');
     if (negative) magnitude = 0u - magnitude;
     // Two's-complement reinterpretation, as the unsigned profile result is used.
-    return magnitude <= static_cast<unsigned int>(INT_MAX)
-               ? static_cast<int>(magnitude)
-               : -static_cast<int>(~magnitude) - 1;
+    return magnitude <= static_cast<unsigned int>(INT_MAX) ? static_cast<int>(magnitude)
+                                                           : -static_cast<int>(~magnitude) - 1;
 }
 
 // The profile reader drops one pair of matching quotes around a value.
@@ -62,8 +61,7 @@ int ReadIniInt(const std::string& path, const char* section, const char* key, in
     if (section == nullptr || key == nullptr) return defaultValue;
     IniLookup lookup{section, key, false, {}};
     // A file that cannot be opened reports -1: nothing found, the default stands.
-    if (ini_parse(path.c_str(), OnIniEntry, &lookup) == -1 || !lookup.found)
-        return defaultValue;
+    if (ini_parse(path.c_str(), OnIniEntry, &lookup) == -1 || !lookup.found) return defaultValue;
     std::string value = Unquoted(lookup.value);
     // An empty value reads as missing, as with the profile reader; any other value
     // without digits is 0.

@@ -1,10 +1,10 @@
 // Encrypt/Decrypt: round trips, the text form, keys, and what a failure leaves alone.
+#include "libs/cipher/Cipher.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
-
-#include "libs/cipher/Cipher.h"
 
 namespace {
 
@@ -74,8 +74,8 @@ TEST_F(CipherRoundTrip, AKeyWithZeroBytesUsesAllOfThem) {
 
 TEST_F(CipherRoundTrip, KeysOfOtherLengthsWork) {
     const std::string fixedText = "3948-61027354###qoplarvex-kmd907";
-    for (const std::string& key : {std::string("short"), std::string(), std::string(64, 'z'),
-                                   fixedText}) {
+    for (const std::string& key :
+         {std::string("short"), std::string(), std::string(64, 'z'), fixedText}) {
         std::string sealed;
         ASSERT_EQ(Encrypt("text", &sealed, &key, 0), 0);
         std::string opened;
@@ -111,9 +111,13 @@ TEST_F(CipherFailure, AWrongKeyLeavesTheOutputUntouched) {
 TEST_F(CipherFailure, TextThatWasNeverEncipheredStaysAsItIs) {
     std::string sealed;
     ASSERT_EQ(Encrypt("abc", &sealed, &m_key, 0), 0);
-    const std::vector<std::string> inputs = {
-        "", "rtsp://10.0.0.1:554/h264", "AAAA", sealed.substr(0, sealed.size() - 4),
-        sealed + "AAAA", sealed + " ", "!!!!" + sealed};
+    const std::vector<std::string> inputs = {"",
+                                             "rtsp://10.0.0.1:554/h264",
+                                             "AAAA",
+                                             sealed.substr(0, sealed.size() - 4),
+                                             sealed + "AAAA",
+                                             sealed + " ",
+                                             "!!!!" + sealed};
     for (const std::string& in : inputs) {
         std::string out = "untouched";
         EXPECT_NE(Decrypt(&in, &out, &m_key, 0), 0) << in;

@@ -49,7 +49,8 @@ protected:
 
 TEST_F(PlatformCodePageInCLocale, PassesUtf8ThroughBothWays) {
     ASSERT_TRUE(m_locale.Active());
-    const std::string text = "Camera 7 \xE2\x80\x94 Zo\xC3\xAB \xE6\x9D\xB1\xE4\xBA\xAC \xF0\x9F\x8E\xA5";
+    const std::string text =
+        "Camera 7 \xE2\x80\x94 Zo\xC3\xAB \xE6\x9D\xB1\xE4\xBA\xAC \xF0\x9F\x8E\xA5";
     EXPECT_EQ(ToUtf8(text), text);
     EXPECT_EQ(ToHost(text), text);
     EXPECT_EQ(ToUtf8(""), "");
@@ -57,9 +58,13 @@ TEST_F(PlatformCodePageInCLocale, PassesUtf8ThroughBothWays) {
 
 TEST_F(PlatformCodePageInCLocale, ReplacesEachInvalidSequenceAndKeepsTheRest) {
     ASSERT_TRUE(m_locale.Active());
-    EXPECT_EQ(ToUtf8("ab\xFF" "cd"), "ab" + kReplacement + "cd");
-    EXPECT_EQ(ToHost("ab\xFF\xFE" "cd"), "ab" + kReplacement + kReplacement + "cd");
-    EXPECT_EQ(ToUtf8("\xC0\xAF"), kReplacement + kReplacement);          // overlong '/'
+    EXPECT_EQ(ToUtf8("ab\xFF"
+                     "cd"),
+              "ab" + kReplacement + "cd");
+    EXPECT_EQ(ToHost("ab\xFF\xFE"
+                     "cd"),
+              "ab" + kReplacement + kReplacement + "cd");
+    EXPECT_EQ(ToUtf8("\xC0\xAF"), kReplacement + kReplacement);                     // overlong '/'
     EXPECT_EQ(ToUtf8("\xED\xA0\x80"), kReplacement + kReplacement + kReplacement);  // surrogate
     EXPECT_EQ(ToUtf8("end\xE6\x9D"), "end" + kReplacement);  // cut short: one character
     EXPECT_EQ(ToUtf8("\xE6\x9Dx"), kReplacement + "x");
@@ -103,7 +108,9 @@ TEST_F(PlatformCodePageInLatin1, ConvertsBothWays) {
 
 TEST_F(PlatformCodePageInLatin1, ReplacesWhatTheCodePageCannotHoldCharacterByCharacter) {
     EXPECT_EQ(ToHost("Tokyo \xE6\x9D\xB1\xE4\xBA\xAC !"), "Tokyo ?? !");
-    EXPECT_EQ(ToHost("a\xFF" "b"), "a?b");  // not UTF-8 at all
+    EXPECT_EQ(ToHost("a\xFF"
+                     "b"),
+              "a?b");  // not UTF-8 at all
 }
 
 }  // namespace

@@ -13,9 +13,7 @@ using storage_test::TempDir;
 struct Row {
     int number;
     std::string text;
-    bool operator==(const Row& other) const {
-        return number == other.number && text == other.text;
-    }
+    bool operator==(const Row& other) const { return number == other.number && text == other.text; }
 };
 
 class StorageTest : public FaultSafeTest {
@@ -200,8 +198,7 @@ TEST_F(StorageStatementCache, AReadLeftUnfinishedStartsOverWhenBegunAgain) {
     Insert({{1, "one"}, {2, "two"}});
     ASSERT_TRUE(m_storage.BeginRead("SELECT N, S FROM T ORDER BY N"));
     ASSERT_TRUE(m_storage.ReadNext());
-    EXPECT_EQ(Read("SELECT N, S FROM T ORDER BY N"),
-              (std::vector<Row>{{1, "one"}, {2, "two"}}));
+    EXPECT_EQ(Read("SELECT N, S FROM T ORDER BY N"), (std::vector<Row>{{1, "one"}, {2, "two"}}));
 }
 
 TEST_F(StorageStatementCache, ManyDistinctTextsStayCorrect) {
@@ -219,8 +216,7 @@ TEST_F(StorageStatementCache, ManyDistinctTextsStayCorrect) {
 TEST_F(StorageStatementCache, ABatchCanBeRunAgainAfterEndBind) {
     Insert({{1, "one"}});
     Insert({{2, "two"}});
-    EXPECT_EQ(Read("SELECT N, S FROM T ORDER BY N"),
-              (std::vector<Row>{{1, "one"}, {2, "two"}}));
+    EXPECT_EQ(Read("SELECT N, S FROM T ORDER BY N"), (std::vector<Row>{{1, "one"}, {2, "two"}}));
 }
 
 using StorageTransactions = StorageTest;

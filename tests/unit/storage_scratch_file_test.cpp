@@ -1,10 +1,9 @@
 // The storage's claim on its scratch file: private creation, no links followed,
 // abandoned files replaced, files of live processes left alone, reconnection.
-#include <sqlite3.h>
+#include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <fcntl.h>
 #include <unistd.h>
 
 #include "libs/storage/DataStorage.h"
