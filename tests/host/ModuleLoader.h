@@ -5,6 +5,7 @@
 #define VELLUM_TESTS_HOST_MODULELOADER_H
 
 #include <dlfcn.h>
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -50,7 +51,10 @@ inline const ModuleTables& Module() {
 class HostInstance {
 public:
     HostInstance() : m_p(Module().instances->CreateVellum()) {
-        EXPECT_TRUE(m_p->Init(VELLUM_TEST_TMP));
+        // The pid keeps concurrent test processes apart: their heaps can hand out the
+        // same instance address (always so under AddressSanitizer), hence the same path.
+        EXPECT_TRUE(m_p->Init(
+            (std::string(VELLUM_TEST_TMP) + "host-" + std::to_string(getpid()) + "-").c_str()));
     }
     ~HostInstance() {
         m_p->UnInit();

@@ -40,7 +40,8 @@ std::set<std::string> ExportedSymbols(const std::string& path) {
         sawDynamicTable = true;
         const ElfW(Shdr)& strings = sections[sections[i].sh_link];
         const char* text = file.data() + strings.sh_offset;
-        const auto* symbols = reinterpret_cast<const ElfW(Sym)*>(file.data() + sections[i].sh_offset);
+        const auto* symbols =
+            reinterpret_cast<const ElfW(Sym)*>(file.data() + sections[i].sh_offset);
         const std::size_t count = sections[i].sh_size / sizeof(ElfW(Sym));
         for (std::size_t s = 0; s < count; ++s) {
             const ElfW(Sym)& symbol = symbols[s];

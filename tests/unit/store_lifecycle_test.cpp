@@ -123,8 +123,10 @@ struct HostState {
     KEYED_INFO keyed{};
 
     HostState() {
-        for (std::size_t i = 0; i < sizeof instance; ++i) instance[i] = static_cast<unsigned char>(i * 7 + 1);
-        for (std::size_t i = 0; i < sizeof transient; ++i) transient[i] = static_cast<unsigned char>(i * 5 + 3);
+        for (std::size_t i = 0; i < sizeof instance; ++i)
+            instance[i] = static_cast<unsigned char>(i * 7 + 1);
+        for (std::size_t i = 0; i < sizeof transient; ++i)
+            transient[i] = static_cast<unsigned char>(i * 5 + 3);
         keyed.key = 42;
         std::memset(keyed.payload, 0x5A, sizeof keyed.payload);
     }
@@ -217,8 +219,7 @@ TEST(StoreLog, InitAndUnInitWriteTheirLinesWordForWord) {
     EXPECT_EQ(log.Lines()[0].text, "<.\\DataOper [102] - CDataOper::Init> <DataOper Init>");
     EXPECT_EQ(log.Lines()[1].level, 2);
     EXPECT_EQ(log.Lines()[1].module, "client");
-    EXPECT_EQ(log.Lines()[1].text,
-              "<.\\DataOper [136] - CDataOper::UnInit> <DataOper UnInit>");
+    EXPECT_EQ(log.Lines()[1].text, "<.\\DataOper [136] - CDataOper::UnInit> <DataOper UnInit>");
 }
 
 class StoreLogFaults : public store_test::FaultSafeTest {};

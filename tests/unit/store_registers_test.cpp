@@ -42,8 +42,10 @@ TEST(ContextBlocks, EachBlockRoundTripsWholeWithinItsOwnLength) {
     auto oper = std::make_unique<CDataOper>();
     unsigned char instance[kInstanceBlock];
     unsigned char transient[kTransientBlock];
-    for (std::size_t i = 0; i < kInstanceBlock; ++i) instance[i] = static_cast<unsigned char>(i * 31 + 7);
-    for (std::size_t i = 0; i < kTransientBlock; ++i) transient[i] = static_cast<unsigned char>(i * 17 + 5);
+    for (std::size_t i = 0; i < kInstanceBlock; ++i)
+        instance[i] = static_cast<unsigned char>(i * 31 + 7);
+    for (std::size_t i = 0; i < kTransientBlock; ++i)
+        transient[i] = static_cast<unsigned char>(i * 17 + 5);
 
     oper->SetInstanceContext(instance);
     oper->SetTransientContext(transient);

@@ -21,8 +21,7 @@ using store_test::ScratchPathFor;
 using store_test::TempDir;
 using store_test::WriteFile;
 
-const std::vector<std::string> kFourTables = {"CAMERAINFO", "DEVICEINFO", "IOINFO",
-                                              "TALKCHANNEL"};
+const std::vector<std::string> kFourTables = {"CAMERAINFO", "DEVICEINFO", "IOINFO", "TALKCHANNEL"};
 
 // Runs the test from `directory` and returns to where it was.
 class WorkingDirectory {

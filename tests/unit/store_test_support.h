@@ -100,8 +100,8 @@ public:
 
     bool Exec(const std::string& sql) {
         char* message = nullptr;
-        const int rc = m_db ? sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, &message)
-                            : SQLITE_CANTOPEN;
+        const int rc =
+            m_db ? sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, &message) : SQLITE_CANTOPEN;
         EXPECT_EQ(rc, SQLITE_OK) << sql << ": " << (message ? message : "");
         sqlite3_free(message);
         return rc == SQLITE_OK;

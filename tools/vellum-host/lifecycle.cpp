@@ -41,8 +41,8 @@ public:
         std::vector<char> buffer(pattern.begin(), pattern.end());
         buffer.push_back('\0');
         if (mkdtemp(buffer.data()) == nullptr) {
-            error = "cannot create a temporary directory from " + pattern + ": " +
-                    std::strerror(errno);
+            error =
+                "cannot create a temporary directory from " + pattern + ": " + std::strerror(errno);
             return false;
         }
         m_path = std::string(buffer.data()) + '/';
@@ -108,8 +108,9 @@ bool RunLifecycle(const ModuleLoader& module, LifecycleReport& report, std::stri
         error = "Init returned true but no scratch file exists at " + report.scratchPath;
     else if ((report.fileMode & 077) != 0)
         error = "the scratch file is open to other users (mode " +
-                std::to_string(report.fileMode >> 6 & 7) + std::to_string(report.fileMode >> 3 & 7) +
-                std::to_string(report.fileMode & 7) + ")";
+                std::to_string(report.fileMode >> 6 & 7) +
+                std::to_string(report.fileMode >> 3 & 7) + std::to_string(report.fileMode & 7) +
+                ")";
     else if (report.fileAfterUnInit)
         error = "UnInit left the scratch file at " + report.scratchPath;
     else if (!report.leftovers.empty())

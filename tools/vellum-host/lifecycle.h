@@ -16,12 +16,12 @@ struct LogLine {
 };
 
 struct LifecycleReport {
-    std::string prefix;         // the temporary directory handed to Init, ending in '/'
-    std::string instance;       // the instance address as "%p" prints it
-    std::string scratchPath;    // prefix + "db_" + instance
+    std::string prefix;       // the temporary directory handed to Init, ending in '/'
+    std::string instance;     // the instance address as "%p" prints it
+    std::string scratchPath;  // prefix + "db_" + instance
     bool initResult = false;
     bool fileAfterInit = false;
-    unsigned fileMode = 0;      // permission bits of the scratch file after Init
+    unsigned fileMode = 0;  // permission bits of the scratch file after Init
     bool fileAfterUnInit = false;
     std::vector<std::string> leftovers;  // entries left in the prefix after UnInit
     std::vector<LogLine> log;            // the module's log lines, in order
