@@ -19,6 +19,14 @@ bool IsTransPathEnciphered() {
     return static_cast<int>(ReadIniInt("Tvwall", "Version", 0, kConfigFile)) == kCipherVersion;
 }
 
+// The host may hand any non-zero byte as true; it is read as a byte, since a bool
+// holding another value than 0 or 1 cannot be read as a bool.
+bool IsOnline(const CAMERA_INFO& camera) {
+    unsigned char status = 0;
+    std::memcpy(&status, &camera.STATUS, sizeof status);
+    return status != 0;
+}
+
 }  // namespace
 
 bool CDataOper::SetCameraList(const CAMERA_INFO* list, int /*unused*/) {
@@ -34,6 +42,7 @@ bool CDataOper::SetCameraList(const CAMERA_INFO* list, int /*unused*/) {
         // Text fields are read up to their width even when the host left no NUL.
         const std::string indexCode = FieldText(camera->INDEXCODE);
         const std::string name = FieldText(camera->CAMNAME);
+        const bool online = IsOnline(*camera);
         m_storage.BindInteger(0, camera->ID);
         m_storage.BindInteger(1, camera->DEVID);
         m_storage.BindInteger(2, camera->CELLID);
@@ -44,7 +53,7 @@ bool CDataOper::SetCameraList(const CAMERA_INFO* list, int /*unused*/) {
         m_storage.BindInteger(7, camera->CAMTYPE);
         m_storage.BindString(8, FieldText(camera->MATRIXCODE));
         m_storage.BindInteger(9, camera->SEQINDEX);
-        m_storage.BindInteger(10, camera->STATUS ? 1 : 0);
+        m_storage.BindInteger(10, online ? 1 : 0);
         m_storage.BindString(11, FieldText(camera->RECLOC));
         m_storage.BindString(12, FieldText(camera->PRIVILEGE));
         m_storage.BindInteger(13, camera->CASCADID);
@@ -67,7 +76,7 @@ bool CDataOper::SetCameraList(const CAMERA_INFO* list, int /*unused*/) {
                    670, "CDataOper::SetCameraList", name.c_str(), indexCode.c_str(), camera->ID,
                    camera->CELLID);
         // The map takes every record's STATUS, whether or not its row was written.
-        m_mapCameraStatus[camera->ID] = camera->STATUS;
+        m_mapCameraStatus[camera->ID] = online;
     }
     m_storage.EndBind();
     m_storage.TransCommit();

@@ -1,0 +1,313 @@
+// Camera table writes: the column mapping, STATUS and ISGROUP, names as UTF-8, the
+// TRANSPATH cipher setting, the log line, duplicates, and DeleteCameras' batches.
+#include <clocale>
+#include <string>
+#include <vector>
+
+#include "chan_test_support.h"
+
+namespace {
+
+using chan_test::Camera;
+using chan_test::ChannelTest;
+using chan_test::ConfigFile;
+using chan_test::Linked;
+using chan_test::SetText;
+using chan_test::StorageCallCounter;
+
+class CameraTableWrites : public ChannelTest {
+protected:
+    // The lines of module "tvwall" (the instance's lifecycle lines are "client").
+    std::vector<store_test::LogLine> TvwallLines() const {
+        std::vector<store_test::LogLine> lines;
+        for (const store_test::LogLine& line : m_log.Lines())
+            if (line.module == "tvwall") lines.push_back(line);
+        return lines;
+    }
+};
+
+TEST_F(CameraTableWrites, EachFieldLandsInItsColumnAndEveryRowIsAGroupRow) {
+    StoreCameras({Camera(42)});
+    store_test::Peek peek(m_store.DbPath());
+    const std::vector<std::string> columns = {
+        "ID", "DEVID", "CELLID", "CELLTYPE", "CHANNELNO", "INDEXCODE", "CAMNAME", "CAMTYPE",
+        "MATRIXCODE", "SEQINDEX", "STATUS", "RECLOC", "PRIVILEGE", "CASCADID", "VRMID", "VTDUID",
+        "VAGID", "DEVTAG", "RECGUID", "MULTIIP", "TRANSPATH", "TRANSCNT", "MOD", "ISGROUP"};
+    std::string row;
+    for (const std::string& column : columns)
+        row += peek.Column("SELECT " + column + " FROM CAMERAINFO")[0] + "|";
+    EXPECT_EQ(row,
+              "42|43|7|2|46|CAM-42|camera 42|49|1042|0|0|recloc 42|1,3|53|57|58|59|devtag 42|"
+              "guid-42|239.0.0.42|rtsp://10.0.0.1/42|63|64|1|");
+}
+
+TEST_F(CameraTableWrites, ARowReadsBackAsTheRecordThatWroteIt) {
+    CAMERA_INFO written = Camera(42);
+    written.STATUS = true;
+    StoreCameras({written});
+    CAMERA_INFO read;
+    std::memset(static_cast<void*>(&read), 0xAB, sizeof read);
+    ASSERT_TRUE(m_store.GetCameraByID(&read, 42));
+    written.next = nullptr;
+    EXPECT_EQ(std::memcmp(&read, &written, sizeof read), 0);
+}
+
+TEST_F(CameraTableWrites, AnyNonZeroStatusByteIsStoredAsOne) {
+    std::vector<CAMERA_INFO> cameras = {Camera(1)};
+    const unsigned char odd = 0x7E;  // a host may send any non-zero byte as true
+    std::memcpy(&cameras[0].STATUS, &odd, 1);
+    ASSERT_TRUE(m_store.SetCameraList(Linked(cameras), 0));
+    store_test::Peek peek(m_store.DbPath());
+    EXPECT_EQ(peek.Column("SELECT STATUS FROM CAMERAINFO WHERE ID = 1")[0], "1");
+    CAMERA_INFO read;
+    ASSERT_TRUE(m_store.GetCameraByID(&read, 1));
+    EXPECT_TRUE(read.STATUS);
+}
+
+TEST_F(CameraTableWrites, AStoredStatusOtherThanOneReadsBackOffline) {
+    CAMERA_INFO camera = Camera(1);
+    camera.STATUS = true;
+    StoreCameras({camera});
+    store_test::Peek(m_store.DbPath()).Exec("UPDATE CAMERAINFO SET STATUS = 2");
+    CAMERA_INFO read;
+    ASSERT_TRUE(m_store.GetCameraByID(&read, 1));
+    EXPECT_FALSE(read.STATUS);
+}
+
+TEST_F(CameraTableWrites, ADuplicateIdKeepsTheFirstRowWhileTheStatusMapTakesTheLaterStatus) {
+    CAMERA_INFO first = Camera(5, 100);
+    SetText(first.CAMNAME, "first");
+    CAMERA_INFO second = Camera(5, 100);
+    SetText(second.CAMNAME, "second");
+    second.STATUS = true;
+    StoreCameras({first, second});
+
+    CAMERA_INFO read;
+    ASSERT_TRUE(m_store.GetCameraByID(&read, 5));
+    EXPECT_STREQ(read.CAMNAME, "first");
+    EXPECT_FALSE(read.STATUS);
+    // The map already holds online, so going online changes no count.
+    std::vector<USER_ORG> stats = {chan_test::Org(100, 5, 2)};
+    m_store.SetUserOrgStatList(Linked(stats));
+    CAMERA_STATUS change = {5, 1, nullptr};
+    m_store.UpdateCameraStatus(&change);
+    int online = -1, total = -1;
+    ASSERT_TRUE(m_store.GetUserOrgStat(100, &online, &total));
+    EXPECT_EQ(online, 2);
+}
+
+TEST_F(CameraTableWrites, ALaterListAddsRowsAndRemovesNone) {
+    StoreCameras({Camera(1), Camera(2)});
+    ASSERT_TRUE(m_store.SetCameraList(std::vector<CAMERA_INFO>{Camera(3)}.data(), -12345));
+    EXPECT_EQ(store_test::Peek(m_store.DbPath()).Count("CAMERAINFO"), 3);
+}
+
+TEST_F(CameraTableWrites, ANullListIsRefused) {
+    EXPECT_FALSE(m_store.SetCameraList(nullptr, 0));
+    EXPECT_FALSE(m_store.DeleteCameras(nullptr));
+}
+
+TEST_F(CameraTableWrites, EachRowIsLoggedWithItsNameCodeIdAndCell) {
+    StoreCameras({Camera(9, 77)});
+    const std::vector<store_test::LogLine> lines = TvwallLines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].level, 2);
+    EXPECT_EQ(lines[0].text,
+              "<.\\DataOper [670] - CDataOper::SetCameraList> "
+              "<setData to sqliteDb camera 9,CAM-9,9,77>");
+}
+
+TEST_F(CameraTableWrites, UnterminatedTextFieldsAreReadOnlyUpToTheirWidth) {
+    CAMERA_INFO camera = Camera(3);
+    std::memset(camera.INDEXCODE, 'I', sizeof camera.INDEXCODE);
+    std::memset(camera.CAMNAME, 'n', sizeof camera.CAMNAME);
+    std::memset(camera.TRANSPATH, 't', sizeof camera.TRANSPATH);
+    StoreCameras({camera});
+
+    store_test::Peek peek(m_store.DbPath());
+    EXPECT_EQ(peek.Column("SELECT INDEXCODE FROM CAMERAINFO")[0], std::string(64, 'I'));
+    EXPECT_EQ(peek.Column("SELECT CAMNAME FROM CAMERAINFO")[0], std::string(260, 'n'));
+    EXPECT_EQ(peek.Column("SELECT TRANSPATH FROM CAMERAINFO")[0], std::string(128, 't'));
+    const std::vector<store_test::LogLine> lines = TvwallLines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].text, "<.\\DataOper [670] - CDataOper::SetCameraList> "
+                                     "<setData to sqliteDb " + std::string(260, 'n') + "," +
+                                         std::string(64, 'I') + ",3,7>");
+    // Read back, each field is cut to its width less one and terminated.
+    CAMERA_INFO read;
+    ASSERT_TRUE(m_store.GetCameraByID(&read, 3));
+    EXPECT_EQ(std::string(read.INDEXCODE), std::string(63, 'I'));
+    EXPECT_EQ(std::string(read.CAMNAME), std::string(259, 'n'));
+}
+
+TEST_F(CameraTableWrites, NamesAreStoredAsUtf8InTheCLocale) {
+    const char* previous = std::setlocale(LC_CTYPE, nullptr);
+    const std::string saved = previous != nullptr ? previous : "C";
+    ASSERT_NE(std::setlocale(LC_CTYPE, "C"), nullptr);
+    CAMERA_INFO camera = Camera(1);
+    SetText(camera.CAMNAME, "Kamera S\xC3\xBC" "d \xE6\x9D\xB1");
+    StoreCameras({camera});
+    EXPECT_EQ(store_test::Peek(m_store.DbPath()).Column("SELECT CAMNAME FROM CAMERAINFO")[0],
+              "Kamera S\xC3\xBC" "d \xE6\x9D\xB1");
+    CAMERA_INFO read;
+    ASSERT_TRUE(m_store.GetCameraByID(&read, 1));
+    EXPECT_STREQ(read.CAMNAME, camera.CAMNAME);
+    std::setlocale(LC_CTYPE, saved.c_str());
+}
+
+// A locale whose code page is ISO-8859-1, or null when the machine has none.
+const char* Latin1Locale() {
+    for (const char* name : {"en_US.ISO-8859-1", "en_US.iso88591", "de_DE.ISO-8859-1",
+                             "de_DE.iso88591", "fr_FR.ISO-8859-1", "C.ISO-8859-1"}) {
+        if (std::setlocale(LC_CTYPE, name) != nullptr) return name;
+    }
+    return nullptr;
+}
+
+TEST_F(CameraTableWrites, ALegacyCodePageNameIsStoredAsUtf8AndReadsBackWhole) {
+    const std::string saved = std::setlocale(LC_CTYPE, nullptr);
+    if (Latin1Locale() == nullptr) GTEST_SKIP() << "no ISO-8859-1 locale on this machine";
+    // Fills the field: 259 Latin-1 bytes take 518 bytes in UTF-8.
+    CAMERA_INFO camera = Camera(1);
+    std::memset(camera.CAMNAME, '\xE9', 259);
+    camera.CAMNAME[259] = '\0';
+    CAMERA_INFO shortName = Camera(2);
+    SetText(shortName.CAMNAME, "S\xFC" "d");
+    StoreCameras({camera, shortName});
+
+    store_test::Peek peek(m_store.DbPath());
+    std::string utf8;
+    for (int i = 0; i < 259; ++i) utf8 += "\xC3\xA9";
+    EXPECT_EQ(peek.Column("SELECT CAMNAME FROM CAMERAINFO WHERE ID = 1")[0], utf8);
+    EXPECT_EQ(peek.Column("SELECT CAMNAME FROM CAMERAINFO WHERE ID = 2")[0], "S\xC3\xBC" "d");
+    CAMERA_INFO read;
+    ASSERT_TRUE(m_store.GetCameraByID(&read, 1));
+    EXPECT_STREQ(read.CAMNAME, camera.CAMNAME);
+    ASSERT_TRUE(m_store.GetCameraByID(&read, 2));
+    EXPECT_STREQ(read.CAMNAME, "S\xFC" "d");
+    std::setlocale(LC_CTYPE, saved.c_str());
+}
+
+TEST_F(CameraTableWrites, TransPathIsEncipheredInTheTableUnderVersion6731) {
+    ConfigFile config("[Tvwall]\nVersion=6731\n");
+    StoreCameras({Camera(1)});
+    const std::string stored =
+        store_test::Peek(m_store.DbPath()).Column("SELECT TRANSPATH FROM CAMERAINFO")[0];
+    EXPECT_NE(stored, "rtsp://10.0.0.1/1");
+    EXPECT_EQ(stored.find("10.0.0.1"), std::string::npos);
+    CAMERA_INFO read;
+    ASSERT_TRUE(m_store.GetCameraByID(&read, 1));
+    EXPECT_STREQ(read.TRANSPATH, "rtsp://10.0.0.1/1");
+}
+
+TEST_F(CameraTableWrites, TransPathIsPlainUnderAnyOtherVersion) {
+    {
+        ConfigFile config("[Tvwall]\nVersion=6730\n");
+        StoreCameras({Camera(1)});
+    }
+    StoreCameras({Camera(2)});  // no settings file at all
+    store_test::Peek peek(m_store.DbPath());
+    EXPECT_EQ(peek.Column("SELECT TRANSPATH FROM CAMERAINFO ORDER BY ID"),
+              (std::vector<std::string>{"rtsp://10.0.0.1/1", "rtsp://10.0.0.1/2"}));
+}
+
+TEST_F(CameraTableWrites, TheSettingIsReadAfreshForEveryRow) {
+    {
+        ConfigFile config("[Tvwall]\nVersion=6731\n");
+        StoreCameras({Camera(1)});
+    }
+    const std::string stored =
+        store_test::Peek(m_store.DbPath()).Column("SELECT TRANSPATH FROM CAMERAINFO")[0];
+    // Read with the setting gone: the enciphered text, cut to the field.
+    CAMERA_INFO read;
+    ASSERT_TRUE(m_store.GetCameraByID(&read, 1));
+    EXPECT_EQ(std::string(read.TRANSPATH), stored.substr(0, 127));
+}
+
+TEST_F(CameraTableWrites, ThreeHundredIdentifiersMakeOneDeleteAndThreeHundredAndOneMakeTwo) {
+    std::vector<CAMERA_INFO> cameras;
+    for (int id = 1; id <= 601; ++id) cameras.push_back(Camera(id));
+    StoreCameras(cameras);
+    store_test::Peek peek(m_store.DbPath());
+
+    std::vector<CAMERA_INFO> first(cameras.begin(), cameras.begin() + 300);
+    {
+        StorageCallCounter deletes("BeginBind");
+        ASSERT_TRUE(m_store.DeleteCameras(Linked(first)));
+        EXPECT_EQ(deletes.Calls(), 1);
+    }
+    EXPECT_EQ(peek.Count("CAMERAINFO"), 301);
+
+    std::vector<CAMERA_INFO> rest(cameras.begin() + 300, cameras.end());
+    {
+        StorageCallCounter deletes("BeginBind");
+        ASSERT_TRUE(m_store.DeleteCameras(Linked(rest)));
+        EXPECT_EQ(deletes.Calls(), 2);
+    }
+    EXPECT_EQ(peek.Count("CAMERAINFO"), 0);
+}
+
+TEST_F(CameraTableWrites, EachDeleteBatchRunsInItsOwnTransaction) {
+    std::vector<CAMERA_INFO> cameras;
+    for (int id = 1; id <= 301; ++id) cameras.push_back(Camera(id));
+    StoreCameras(cameras);
+    StorageCallCounter transactions("TransCommit");
+    ASSERT_TRUE(m_store.DeleteCameras(Linked(cameras)));
+    EXPECT_EQ(transactions.Calls(), 2);
+}
+
+TEST_F(CameraTableWrites, ABatchOfLongIdentifiersFitsItsStatement) {
+    // Eleven characters each: 300 of them would overrun a 3072-byte statement text.
+    std::vector<CAMERA_INFO> cameras;
+    for (int i = 0; i < 300; ++i) cameras.push_back(Camera(-2000000000 + i));
+    cameras.push_back(Camera(7));
+    StoreCameras(cameras);
+    cameras.pop_back();
+    {
+        StorageCallCounter deletes("BeginBind");
+        ASSERT_TRUE(m_store.DeleteCameras(Linked(cameras)));
+        EXPECT_EQ(deletes.Calls(), 1);
+    }
+    store_test::Peek peek(m_store.DbPath());
+    EXPECT_EQ(peek.Column("SELECT ID FROM CAMERAINFO"), std::vector<std::string>{"7"});
+}
+
+TEST_F(CameraTableWrites, DeletingUnknownIdentifiersIsNoError) {
+    StoreCameras({Camera(1)});
+    std::vector<CAMERA_INFO> unknown = {Camera(2)};
+    EXPECT_TRUE(m_store.DeleteCameras(Linked(unknown)));
+    EXPECT_EQ(store_test::Peek(m_store.DbPath()).Count("CAMERAINFO"), 1);
+}
+
+TEST_F(CameraTableWrites, ClearAllEmptiesCamerasAndDevicesButKeepsIoAndTalkChannels) {
+    StoreCameras({Camera(1)});
+    DEVICE_INFO device;
+    std::memset(&device, 0, sizeof device);
+    device.ID = 1;
+    ASSERT_TRUE(m_store.SetDeviceList(&device));
+    IO_INFO io;
+    std::memset(&io, 0, sizeof io);
+    io.ID = 1;
+    ASSERT_TRUE(m_store.SetIOList(&io));
+    TALK_CHANNEL talk;
+    std::memset(&talk, 0, sizeof talk);
+    talk.ID = 1;
+    ASSERT_TRUE(m_store.SetTalkChannelList(&talk));
+
+    m_store.ClearAll();
+    CAMERA_INFO camera;
+    EXPECT_FALSE(m_store.GetCameraByID(&camera, 1));
+    EXPECT_FALSE(m_store.GetDeviceByID(&device, 1));
+    EXPECT_TRUE(m_store.GetIOByID(&io, 1));
+    EXPECT_TRUE(m_store.GetTalkChannelByID(&talk, 1));
+}
+
+TEST_F(CameraTableWrites, UnInitDeletesTheTableFile) {
+    StoreCameras({Camera(1)});
+    const std::string path = m_store.DbPath();
+    ASSERT_TRUE(store_test::Exists(path));
+    m_store.UnInit();
+    EXPECT_FALSE(store_test::Exists(path));
+}
+
+}  // namespace

@@ -1,0 +1,134 @@
+// Helpers shared by the channel-table tests: an initialised instance in a private
+// directory, host records with distinct field values, the settings file beside the
+// test program, and storage call counting.
+#ifndef VELLUM_TESTS_UNIT_CHAN_TEST_SUPPORT_H
+#define VELLUM_TESTS_UNIT_CHAN_TEST_SUPPORT_H
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "libs/fault/FaultPoint.h"
+#include "org_test_support.h"
+#include "store/DataOper.h"
+#include "store/ModuleConfig.h"
+#include "store_test_support.h"
+
+namespace chan_test {
+
+using org_test::Linked;
+using org_test::SetText;
+using org_test::TakeList;
+
+// DefCfg.ini beside the module holding this code (for these tests, the test program),
+// written for the life of the object and removed after.
+class ConfigFile {
+public:
+    explicit ConfigFile(const std::string& content) : m_path(Path()) {
+        store_test::WriteFile(m_path, content);
+    }
+    ~ConfigFile() { std::remove(m_path.c_str()); }
+    ConfigFile(const ConfigFile&) = delete;
+    ConfigFile& operator=(const ConfigFile&) = delete;
+
+    static std::string Path() { return std::string(GetModuleDir()) + kConfigFile; }
+
+private:
+    std::string m_path;
+};
+
+// Counts the storage calls of one operation name while it lives, failing none.
+class StorageCallCounter {
+public:
+    explicit StorageCallCounter(const char* operation) {
+        vellum::fault::Storage().Arm(LONG_MAX, 0, operation);
+    }
+    ~StorageCallCounter() { vellum::fault::Storage().Disarm(); }
+    StorageCallCounter(const StorageCallCounter&) = delete;
+    StorageCallCounter& operator=(const StorageCallCounter&) = delete;
+
+    long Calls() const { return vellum::fault::Storage().Calls(); }
+};
+
+// A camera whose every field holds a value derived from `id`, so that a field read
+// from the wrong column shows.
+inline CAMERA_INFO Camera(int32_t id, int32_t cellId = 7, int32_t cellType = 2,
+                          int32_t seqIndex = 0) {
+    CAMERA_INFO camera;
+    std::memset(static_cast<void*>(&camera), 0, sizeof camera);
+    const std::string n = std::to_string(id);
+    camera.ID = id;
+    camera.DEVID = id + 1;
+    camera.CELLID = cellId;
+    camera.CELLTYPE = cellType;
+    camera.CHANNELNO = id + 4;
+    SetText(camera.INDEXCODE, "CAM-" + n);
+    SetText(camera.CAMNAME, "camera " + n);
+    camera.CAMTYPE = id + 7;
+    SetText(camera.MATRIXCODE, std::to_string(id + 1000));
+    camera.SEQINDEX = seqIndex;
+    camera.STATUS = false;
+    camera.CASCADID = id + 11;
+    SetText(camera.RECLOC, "recloc " + n);
+    SetText(camera.PRIVILEGE, "1,3");
+    SetText(camera.DEVTAG, "devtag " + n);
+    camera.VRMID = id + 15;
+    camera.VTDUID = id + 16;
+    camera.VAGID = id + 17;
+    SetText(camera.RECGUID, "guid-" + n);
+    SetText(camera.MULTIIP, "239.0.0." + n);
+    SetText(camera.TRANSPATH, "rtsp://10.0.0.1/" + n);
+    camera.MOD = id + 22;
+    camera.TRANSCNT = id + 21;
+    return camera;
+}
+
+inline USER_ORG Org(int32_t orgId, int32_t cameraCount, int32_t onlineCount, int32_t listKey = 0) {
+    USER_ORG org;
+    std::memset(&org, 0, sizeof org);
+    org.orgId = orgId;
+    org.cameraCount = cameraCount;
+    org.onlineCount = onlineCount;
+    org.listKey = listKey;
+    std::memset(org.orgData, orgId & 0xFF, sizeof org.orgData);
+    std::memset(org.extraData, listKey & 0xFF, sizeof org.extraData);
+    return org;
+}
+
+// An instance initialised in its own directory; UnInit at the end removes its file.
+class ChannelTest : public store_test::FaultSafeTest {
+protected:
+    void SetUp() override {
+        std::remove(ConfigFile::Path().c_str());  // no setting unless a test writes one
+        ASSERT_TRUE(m_store.Init(m_dir.Path().c_str()));
+    }
+    void TearDown() override {
+        store_test::FaultSafeTest::TearDown();
+        m_store.UnInit();
+    }
+
+    void StoreCameras(std::vector<CAMERA_INFO> cameras) {
+        ASSERT_TRUE(m_store.SetCameraList(Linked(cameras), 0));
+    }
+
+    // The IDs of a handed-out camera list, freeing it and nulling the head for reuse.
+    static std::vector<int32_t> Ids(CAMERA_INFO*& head) {
+        std::vector<int32_t> ids;
+        for (const CAMERA_INFO& camera : TakeList(head)) ids.push_back(camera.ID);
+        head = nullptr;
+        return ids;
+    }
+
+    store_test::TempDir m_dir;
+    store_test::LogCapture m_log;  // keeps the per-camera log lines off standard error
+    CDataOper m_store;
+};
+
+}  // namespace chan_test
+
+#endif  // VELLUM_TESTS_UNIT_CHAN_TEST_SUPPORT_H
