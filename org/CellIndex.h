@@ -70,10 +70,10 @@ private:
     template <class Map, class Key>
     static void EraseFromBucket(Map& buckets, Key key, Entry* entry);
 
-    std::unordered_map<uint64_t, CodeSet> m_byIdType;      // (id, cellType)
-    std::unordered_map<int32_t, CodeSet> m_byId;           // id, any type
-    std::unordered_map<uint64_t, SiblingSet> m_byGroup;    // (ChildGroup, parent or owner id)
-    std::size_t m_nRootCount = 0;                          // type 1 with parentId 0
+    std::unordered_map<uint64_t, CodeSet> m_byIdType;    // (id, cellType)
+    std::unordered_map<int32_t, CodeSet> m_byId;         // id, any type
+    std::unordered_map<uint64_t, SiblingSet> m_byGroup;  // (ChildGroup, parent or owner id)
+    std::size_t m_nRootCount = 0;                        // type 1 with parentId 0
 };
 
 #endif  // VELLUM_ORG_CELLINDEX_H

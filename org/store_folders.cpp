@@ -34,10 +34,9 @@ bool CDataOper::GetStoreFolderList(STORE_FOLDER** head, int parentId) {
     for (const auto& [id, folder] : m_mapStoreFolder)
         if (folder.parentId == parentId) children.push_back(&folder);
     // The map walk is in ascending id, so a stable sort by sortIndex gives (sortIndex, id).
-    std::stable_sort(children.begin(), children.end(),
-                     [](const STORE_FOLDER* a, const STORE_FOLDER* b) {
-                         return a->sortIndex < b->sortIndex;
-                     });
+    std::stable_sort(
+        children.begin(), children.end(),
+        [](const STORE_FOLDER* a, const STORE_FOLDER* b) { return a->sortIndex < b->sortIndex; });
     ListAppender<STORE_FOLDER> list(head);
     for (const STORE_FOLDER* folder : children) AppendCopy(list, of_newStoreFolder(), *folder);
     return list.HasRecords();

@@ -82,9 +82,10 @@ public:
             std::vector<CELL_INFO> group;
             for (const auto& [code, cell] : m_cells)
                 if (matches(cell)) group.push_back(cell);
-            std::stable_sort(group.begin(), group.end(), [](const CELL_INFO& a, const CELL_INFO& b) {
-                return a.sortOrder != b.sortOrder ? a.sortOrder < b.sortOrder : a.id < b.id;
-            });
+            std::stable_sort(
+                group.begin(), group.end(), [](const CELL_INFO& a, const CELL_INFO& b) {
+                    return a.sortOrder != b.sortOrder ? a.sortOrder < b.sortOrder : a.id < b.id;
+                });
             result.insert(result.end(), group.begin(), group.end());
         };
         if (cellType == 1) {
@@ -129,13 +130,15 @@ public:
         int parentId = Uniform(0, 1) == 0 ? Uniform(1, kHubIds) : Uniform(1, kMaxParent);
         if (cellType != 1 && Uniform(0, 1) == 0) parentId = 0;  // type 1 is never a root
         const int ownerId = Uniform(0, 3) == 0 ? 0 : Uniform(1, kHubIds);
-        CELL_INFO cell = org_test::Cell(Uniform(1, kMaxId), parentId, code, cellType,
-                                        Uniform(-3, 3), ownerId);
+        CELL_INFO cell =
+            org_test::Cell(Uniform(1, kMaxId), parentId, code, cellType, Uniform(-3, 3), ownerId);
         org_test::SetText(cell.name, "n" + std::to_string(Uniform(0, 99999)));
         return cell;
     }
 
-    int Uniform(int low, int high) { return std::uniform_int_distribution<int>(low, high)(m_random); }
+    int Uniform(int low, int high) {
+        return std::uniform_int_distribution<int>(low, high)(m_random);
+    }
 
 private:
     std::mt19937 m_random;

@@ -12,10 +12,10 @@
 
 using org_test::Cell;
 using org_test::FindLine;
+using org_test::Linked;
 using org_test::LookForLine;
 using org_test::NotFindRootLine;
 using org_test::SetRootLine;
-using org_test::Linked;
 using org_test::TakeList;
 
 namespace {
@@ -78,10 +78,10 @@ TEST_F(CellTreeRepair, FirstCellInIndexCodeOrderWithoutParentBecomesRoot) {
 
 TEST_F(CellTreeRepair, CellWithParentIsPassedAndLaterOrphanIsRepairedWithFourKindsOfLine) {
     const std::vector<std::string> lines = DepositLogged({Cell(10, 11, "a"), Cell(11, 99, "b")});
-    EXPECT_EQ(lines, (std::vector<std::string>{
-                         NotFindRootLine(), LookForLine("cell a", 10, 11),
-                         FindLine("cell b", 11, 99), LookForLine("cell b", 11, 99),
-                         SetRootLine("cell b", 11, 99)}));
+    EXPECT_EQ(lines,
+              (std::vector<std::string>{NotFindRootLine(), LookForLine("cell a", 10, 11),
+                                        FindLine("cell b", 11, 99), LookForLine("cell b", 11, 99),
+                                        SetRootLine("cell b", 11, 99)}));
     EXPECT_EQ(StoredParent(10), 11);
     EXPECT_EQ(StoredParent(11), 0);
 }
@@ -267,8 +267,8 @@ TEST_F(CellTreeChildren, OtherTypesAndNullOutBuildNothing) {
 }
 
 TEST_F(CellTreeChildren, RecordTheFactoryCannotMakeIsSkipped) {
-    Deposit({Cell(1, 0, "root"), Cell(2, 1, "a", 1, 1), Cell(3, 1, "b", 1, 2),
-             Cell(4, 1, "c", 1, 3)});
+    Deposit(
+        {Cell(1, 0, "root"), Cell(2, 1, "a", 1, 1), Cell(3, 1, "b", 1, 2), Cell(4, 1, "c", 1, 3)});
     vellum::fault::ObjFactory().Arm(1, 1);
     EXPECT_EQ(ChildIds(1, 1), (std::vector<int>{2, 4}));
 }

@@ -47,7 +47,8 @@ protected:
         CROWD_FOLDER* head = nullptr;
         EXPECT_TRUE(m_store.GetCrowdFolderListByRes(resType, resId, &head));
         std::vector<std::pair<int, std::string>> folders;
-        for (const CROWD_FOLDER& folder : TakeList(head)) folders.emplace_back(folder.id, folder.name);
+        for (const CROWD_FOLDER& folder : TakeList(head))
+            folders.emplace_back(folder.id, folder.name);
         return folders;
     }
 
@@ -125,8 +126,8 @@ TEST_F(CrowdFoldersByResource, FoldersComeInAscendingIdWithTheirNames) {
     DepositResources({CrowdResource(2, 5, "y"), CrowdResource(1, 5, "x")}, 3);
     DepositResources({CrowdResource(1, 6, "other type")}, 2);
     DepositResources({CrowdResource(1, 5, "x")}, 9);  // no such crowd folder: empty name
-    EXPECT_EQ(FoldersOf(5, 1), (std::vector<std::pair<int, std::string>>{
-                                   {3, "three"}, {7, "seven"}, {9, ""}}));
+    EXPECT_EQ(FoldersOf(5, 1),
+              (std::vector<std::pair<int, std::string>>{{3, "three"}, {7, "seven"}, {9, ""}}));
     EXPECT_TRUE(FoldersOf(5, 4).empty());
 }
 
