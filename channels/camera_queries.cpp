@@ -144,6 +144,7 @@ bool CDataOper::CheckCameraPrivilegeByIndexCode(int privilegeType, const char* i
 // The list belongs to the caller, who frees it with FreeCameraList.
 bool CDataOper::GetCameraListByIDs(CAMERA_INFO** out, const char* ids) {
     StoreLock lock(&m_lock);
+    if (ids == nullptr) return false;
     std::vector<int> identifiers;
     for (const std::string& piece : SplitAtCommas(ids)) identifiers.push_back(ParseIdentifier(piece));
     if (identifiers.empty()) return false;
@@ -176,6 +177,7 @@ bool CDataOper::GetCameraListByIndexCodes(CAMERA_INFO** out, const char* codes,
                                           std::string* notFound) {
     StoreLock lock(&m_lock);
     notFound->clear();
+    if (codes == nullptr) return false;
     const std::vector<std::string> pieces = SplitAtCommas(codes);
     if (pieces.empty()) return false;
 

@@ -8,11 +8,11 @@
 // The characters an INDEXCODE field of a host record holds before its terminator.
 constexpr std::size_t kIndexCodeMaxLength = 63;
 
-// True when `code` (non-null, NUL-terminated) could be a stored index code. Codes that
-// fail this are refused without a query: they cannot name a channel, and a caller that
-// sends one gets "not found" rather than a look-up of some cut form of the code.
+// True when `code` (NUL-terminated) could be a stored index code. Codes that fail this,
+// and a null code, are refused without a query: they cannot name a channel, and a
+// caller that sends one gets "not found" rather than a look-up of some cut form of it.
 inline bool FitsIndexCodeField(const char* code) {
-    return ::strnlen(code, kIndexCodeMaxLength + 1) <= kIndexCodeMaxLength;
+    return code != nullptr && ::strnlen(code, kIndexCodeMaxLength + 1) <= kIndexCodeMaxLength;
 }
 
 #endif  // VELLUM_CHANNELS_INDEX_CODE_H

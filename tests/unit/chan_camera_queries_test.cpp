@@ -167,6 +167,27 @@ TEST_F(CameraLookup, ACodeTooLongForItsFieldMatchesNothing) {
     EXPECT_EQ(notFound, std::string(64, 'c') + ",");
 }
 
+TEST_F(CameraLookup, ANullTextArgumentFindsNothing) {
+    StoreCameras({Camera(1)});
+    CAMERA_INFO read;
+    EXPECT_FALSE(m_store.GetCameraByIndexCode(&read, nullptr));
+    bool allowed = true;
+    EXPECT_FALSE(m_store.CheckCameraPrivilegeByIndexCode(10001, nullptr, &allowed));
+    EXPECT_FALSE(allowed);
+    CAMERA_INFO* head = nullptr;
+    EXPECT_FALSE(m_store.GetCameraListByIDs(&head, nullptr));
+    std::string notFound = "stale";
+    EXPECT_FALSE(m_store.GetCameraListByIndexCodes(&head, nullptr, &notFound));
+    EXPECT_EQ(notFound, "");
+    EXPECT_EQ(head, nullptr);
+    IO_INFO io;
+    DEVICE_INFO device;
+    TALK_CHANNEL talk;
+    EXPECT_FALSE(m_store.GetIOByIndexCode(&io, nullptr));
+    EXPECT_FALSE(m_store.GetDeviceByIndexCode(&device, nullptr));
+    EXPECT_FALSE(m_store.GetTalkChannelByIndexCode(&talk, nullptr));
+}
+
 using CameraListByIds = ChannelTest;
 
 TEST_F(CameraListByIds, PiecesAreReadAsAtoiDoes) {

@@ -55,6 +55,11 @@ public:
     long Calls() const { return vellum::fault::Storage().Calls(); }
 };
 
+// id + k, wrapping as 32-bit arithmetic does, for identifiers at the ends of the range.
+inline int32_t Plus(int32_t id, uint32_t k) {
+    return static_cast<int32_t>(static_cast<uint32_t>(id) + k);
+}
+
 // A camera whose every field holds a value derived from `id`, so that a field read
 // from the wrong column shows.
 inline CAMERA_INFO Camera(int32_t id, int32_t cellId = 7, int32_t cellType = 2,
@@ -63,28 +68,28 @@ inline CAMERA_INFO Camera(int32_t id, int32_t cellId = 7, int32_t cellType = 2,
     std::memset(static_cast<void*>(&camera), 0, sizeof camera);
     const std::string n = std::to_string(id);
     camera.ID = id;
-    camera.DEVID = id + 1;
+    camera.DEVID = Plus(id, 1);
     camera.CELLID = cellId;
     camera.CELLTYPE = cellType;
-    camera.CHANNELNO = id + 4;
+    camera.CHANNELNO = Plus(id, 4);
     SetText(camera.INDEXCODE, "CAM-" + n);
     SetText(camera.CAMNAME, "camera " + n);
-    camera.CAMTYPE = id + 7;
-    SetText(camera.MATRIXCODE, std::to_string(id + 1000));
+    camera.CAMTYPE = Plus(id, 7);
+    SetText(camera.MATRIXCODE, std::to_string(Plus(id, 1000)));
     camera.SEQINDEX = seqIndex;
     camera.STATUS = false;
-    camera.CASCADID = id + 11;
+    camera.CASCADID = Plus(id, 11);
     SetText(camera.RECLOC, "recloc " + n);
     SetText(camera.PRIVILEGE, "1,3");
     SetText(camera.DEVTAG, "devtag " + n);
-    camera.VRMID = id + 15;
-    camera.VTDUID = id + 16;
-    camera.VAGID = id + 17;
+    camera.VRMID = Plus(id, 15);
+    camera.VTDUID = Plus(id, 16);
+    camera.VAGID = Plus(id, 17);
     SetText(camera.RECGUID, "guid-" + n);
     SetText(camera.MULTIIP, "239.0.0." + n);
     SetText(camera.TRANSPATH, "rtsp://10.0.0.1/" + n);
-    camera.MOD = id + 22;
-    camera.TRANSCNT = id + 21;
+    camera.MOD = Plus(id, 22);
+    camera.TRANSCNT = Plus(id, 21);
     return camera;
 }
 
