@@ -1,6 +1,9 @@
 // The channel tables through the loaded module, as the client uses them: each table
 // written and queried, every list handed out freed through its list-freeing slot.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
@@ -77,14 +80,40 @@ private:
     std::string m_path;
 };
 
+// The channel tables read DefCfg.ini beside the module, and CTest runs test cases as
+// parallel processes: each test here holds this lock for its whole length, so that no
+// other one writes or removes the file meanwhile.
+class ModuleConfigLock {
+public:
+    ModuleConfigLock()
+        : m_handle(::open((ModuleDir() + "DefCfg.ini.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC,
+                          0600)) {
+        EXPECT_GE(m_handle, 0) << "cannot open the settings lock";
+        if (m_handle >= 0) ::flock(m_handle, LOCK_EX);
+    }
+    ~ModuleConfigLock() {
+        if (m_handle >= 0) ::close(m_handle);  // closing drops the lock
+    }
+    ModuleConfigLock(const ModuleConfigLock&) = delete;
+    ModuleConfigLock& operator=(const ModuleConfigLock&) = delete;
+
+private:
+    int m_handle;
+};
+
 void DropLine(int, const char*, const char*, void*) {}
 
 // Camera writes log a line per camera; keep them off the test output.
 class ChannelTablesThroughTheModule : public ::testing::Test {
 protected:
-    void SetUp() override { xlog_set_sink(&DropLine, nullptr); }
+    void SetUp() override {
+        std::remove((ModuleDir() + "DefCfg.ini").c_str());  // no setting unless a test writes one
+        xlog_set_sink(&DropLine, nullptr);
+    }
     void TearDown() override { xlog_set_sink(nullptr, nullptr); }
     const InstanceFuncTable& Table() { return *Module().instances; }
+
+    ModuleConfigLock m_configLock;
 };
 
 TEST_F(ChannelTablesThroughTheModule, CamerasAreListedLookedUpAndDeleted) {

@@ -4,7 +4,10 @@
 #ifndef VELLUM_TESTS_UNIT_CHAN_TEST_SUPPORT_H
 #define VELLUM_TESTS_UNIT_CHAN_TEST_SUPPORT_H
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <climits>
 #include <cstdio>
@@ -24,6 +27,26 @@ namespace chan_test {
 using org_test::Linked;
 using org_test::SetText;
 using org_test::TakeList;
+
+// Every channel test reads the settings file beside the test program (its absence
+// too), and CTest runs test cases as parallel processes: each channel test holds this
+// lock for its whole length, so no other one writes or removes the file meanwhile.
+class ConfigLock {
+public:
+    ConfigLock() : m_handle(::open((std::string(GetModuleDir()) + "DefCfg.ini.lock").c_str(),
+                                   O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
+        EXPECT_GE(m_handle, 0) << "cannot open the settings lock";
+        if (m_handle >= 0) ::flock(m_handle, LOCK_EX);
+    }
+    ~ConfigLock() {
+        if (m_handle >= 0) ::close(m_handle);  // closing drops the lock
+    }
+    ConfigLock(const ConfigLock&) = delete;
+    ConfigLock& operator=(const ConfigLock&) = delete;
+
+private:
+    int m_handle;
+};
 
 // DefCfg.ini beside the module holding this code (for these tests, the test program),
 // written for the life of the object and removed after.
@@ -129,6 +152,7 @@ protected:
         return ids;
     }
 
+    ConfigLock m_configLock;  // first: held before SetUp and until after TearDown
     store_test::TempDir m_dir;
     store_test::LogCapture m_log;  // keeps the per-camera log lines off standard error
     CDataOper m_store;
