@@ -293,7 +293,8 @@ void BM_GetCameraByID(benchmark::State& state) {
     Site& site = SiteOf(static_cast<int>(state.range(0)));
     Picks picks(site.cameraCount);
     CAMERA_INFO camera;
-    for (auto _ : state) benchmark::DoNotOptimize(site.store.GetCameraByID(&camera, picks.Next() + 1));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(site.store.GetCameraByID(&camera, picks.Next() + 1));
 }
 BENCHMARK(BM_GetCameraByID)->Arg(10000)->Arg(100000);
 

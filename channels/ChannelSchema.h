@@ -21,8 +21,8 @@ inline constexpr const char* kIndexes[] = {
     // The cell query: equal type, cell and ISGROUP, then SEQINDEX and ID in order. The
     // descending form walks the same index backwards and sorts only the ID ties of
     // each SEQINDEX, within the one cell.
-    "CREATE INDEX IF NOT EXISTS CAMERAINFO_CELL ON CAMERAINFO(CELLTYPE,CELLID,ISGROUP,SEQINDEX,"
-    "ID);",
+    ("CREATE INDEX IF NOT EXISTS CAMERAINFO_CELL ON CAMERAINFO(CELLTYPE,CELLID,ISGROUP,SEQINDEX,"
+     "ID);"),
     "CREATE INDEX IF NOT EXISTS CAMERAINFO_INDEXCODE ON CAMERAINFO(INDEXCODE);",
     "CREATE INDEX IF NOT EXISTS CAMERAINFO_MATRIXCODE ON CAMERAINFO(MATRIXCODE);",
     // The recount counts a cell's rows and its online rows from this index alone.
@@ -47,14 +47,12 @@ inline constexpr const char kCameraListDescending[] =
     "SELECT * FROM CAMERAINFO WHERE CELLTYPE = ? AND CELLID = ? AND ISGROUP = 1 ORDER BY "
     "SEQINDEX DESC,ID;";
 inline constexpr const char kCameraById[] = "SELECT * FROM CAMERAINFO WHERE ID = ? ;";
-inline constexpr const char kCameraByIndexCode[] =
-    "SELECT * FROM CAMERAINFO WHERE INDEXCODE = ? ;";
+inline constexpr const char kCameraByIndexCode[] = "SELECT * FROM CAMERAINFO WHERE INDEXCODE = ? ;";
 // MATRIXCODE is TEXT: the bound integer takes the column's affinity and is compared as
 // its decimal text, so 12 matches "12" (and not "012").
 inline constexpr const char kCameraByMatrixCode[] =
     "SELECT * FROM CAMERAINFO WHERE MATRIXCODE = ? ;";
-inline constexpr const char kCameraStatusUpdate[] =
-    "UPDATE CAMERAINFO SET STATUS = ? WHERE ID = ?";
+inline constexpr const char kCameraStatusUpdate[] = "UPDATE CAMERAINFO SET STATUS = ? WHERE ID = ?";
 inline constexpr const char kCellCameraCount[] =
     "SELECT count(*) FROM CAMERAINFO WHERE CELLID = ? ";
 inline constexpr const char kCellOnlineCameraCount[] =
@@ -80,8 +78,7 @@ inline constexpr const char kDeviceInsert[] =
     "INSERT INTO DEVICEINFO(ID,DEVNAME,INDEXCODE,IP,PORT,DOMAINID,USERNAME,PASSWORD,DEVTYPE)"
     "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?);";
 inline constexpr const char kDeviceById[] = "SELECT * FROM DEVICEINFO WHERE ID = ? ;";
-inline constexpr const char kDeviceByIndexCode[] =
-    "SELECT * FROM DEVICEINFO WHERE INDEXCODE = ? ;";
+inline constexpr const char kDeviceByIndexCode[] = "SELECT * FROM DEVICEINFO WHERE INDEXCODE = ? ;";
 
 // TALKCHANNEL: CHANNELNO is the fourth column, after DEVID and CELLID.
 inline constexpr const char kTalkInsert[] =
@@ -90,15 +87,26 @@ inline constexpr const char kTalkInsert[] =
 inline constexpr const char kTalkListByCell[] =
     "SELECT * FROM TALKCHANNEL WHERE CELLID = ? ORDER BY ID;";
 inline constexpr const char kTalkById[] = "SELECT * FROM TALKCHANNEL WHERE ID = ? ;";
-inline constexpr const char kTalkByIndexCode[] =
-    "SELECT * FROM TALKCHANNEL WHERE INDEXCODE = ? ;";
+inline constexpr const char kTalkByIndexCode[] = "SELECT * FROM TALKCHANNEL WHERE INDEXCODE = ? ;";
 
 // Every statement above that finds rows (all but the inserts), for the index check.
 inline constexpr const char* kLookups[] = {
-    kCameraListAscending, kCameraListDescending, kCameraById,     kCameraByIndexCode,
-    kCameraByMatrixCode,  kCameraStatusUpdate,   kCellCameraCount, kCellOnlineCameraCount,
-    kIOListByCell,        kIOById,               kIOByIndexCode,   kDeviceById,
-    kDeviceByIndexCode,   kTalkListByCell,       kTalkById,        kTalkByIndexCode,
+    kCameraListAscending,
+    kCameraListDescending,
+    kCameraById,
+    kCameraByIndexCode,
+    kCameraByMatrixCode,
+    kCameraStatusUpdate,
+    kCellCameraCount,
+    kCellOnlineCameraCount,
+    kIOListByCell,
+    kIOById,
+    kIOByIndexCode,
+    kDeviceById,
+    kDeviceByIndexCode,
+    kTalkListByCell,
+    kTalkById,
+    kTalkByIndexCode,
 };
 
 }  // namespace channel_sql

@@ -47,13 +47,20 @@ int ParseIdentifier(const std::string& piece) {
 // The code searched for in PRIVILEGE for a privilege type; -1 for unknown types.
 int MapPrivilegeCode(int privilegeType) {
     switch (privilegeType) {
-        case 10001: return 1;
-        case 10003: return 5;
-        case 10004: return 3;
-        case 10005: return 4;
-        case 10006: return 2;
-        case 10015: return 6;
-        default: return -1;
+        case 10001:
+            return 1;
+        case 10003:
+            return 5;
+        case 10004:
+            return 3;
+        case 10005:
+            return 4;
+        case 10006:
+            return 2;
+        case 10015:
+            return 6;
+        default:
+            return -1;
     }
 }
 
@@ -88,9 +95,9 @@ bool CDataOper::GetCameraList(CAMERA_INFO** out, int cellType, int cellId) {
     const bool descending =
         static_cast<int>(ReadIniInt("ResTree", "camera_index_sort", 0, kConfigFile)) == 1;
     ListAppender<CAMERA_INFO> appender(out);
-    if (m_storage.BeginRead(descending ? channel_sql::kCameraListDescending
-                                       : channel_sql::kCameraListAscending,
-                            {cellType, cellId})) {
+    if (m_storage.BeginRead(
+            descending ? channel_sql::kCameraListDescending : channel_sql::kCameraListAscending,
+            {cellType, cellId})) {
         while (m_storage.ReadNext()) {
             CAMERA_INFO* camera = of_newCameraInfo();
             if (camera == nullptr) break;  // the records linked so far stay
@@ -146,7 +153,8 @@ bool CDataOper::GetCameraListByIDs(CAMERA_INFO** out, const char* ids) {
     StoreLock lock(&m_lock);
     if (ids == nullptr) return false;
     std::vector<int> identifiers;
-    for (const std::string& piece : SplitAtCommas(ids)) identifiers.push_back(ParseIdentifier(piece));
+    for (const std::string& piece : SplitAtCommas(ids))
+        identifiers.push_back(ParseIdentifier(piece));
     if (identifiers.empty()) return false;
 
     ListAppender<CAMERA_INFO> appender(out);

@@ -120,8 +120,10 @@ void CDataOper::RecountOneCell(int cellId, int cellType) {
 
     auto entry = m_mapUserOrgStat.find(cellId);
     if (entry == m_mapUserOrgStat.end()) return;
-    entry->second.onlineCount = static_cast<int32_t>(static_cast<uint32_t>(directOnline) + childOnline);
-    entry->second.cameraCount = static_cast<int32_t>(childTotal + static_cast<uint32_t>(directTotal));
+    entry->second.onlineCount =
+        static_cast<int32_t>(static_cast<uint32_t>(directOnline) + childOnline);
+    entry->second.cameraCount =
+        static_cast<int32_t>(childTotal + static_cast<uint32_t>(directTotal));
 }
 
 // The id of every cached cell with this parentId and cellType, one per cell (so an id
@@ -150,8 +152,7 @@ void CDataOper::CountCellCameras(int cellId, int* online, int* total) {
     if (m_storage.BeginRead(channel_sql::kCellCameraCount, {cellId}) && m_storage.ReadNext())
         m_storage.ReadIntegerByIndex(0, *total);
     m_storage.EndRead();
-    if (m_storage.BeginRead(channel_sql::kCellOnlineCameraCount, {cellId}) &&
-        m_storage.ReadNext())
+    if (m_storage.BeginRead(channel_sql::kCellOnlineCameraCount, {cellId}) && m_storage.ReadNext())
         m_storage.ReadIntegerByIndex(0, *online);
     m_storage.EndRead();
 }

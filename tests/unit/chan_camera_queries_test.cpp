@@ -22,8 +22,8 @@ protected:
     void SetUp() override {
         ChannelTest::SetUp();
         // SEQINDEX 3, 1, 2, 2 with the tie stored in descending ID order.
-        StoreCameras({Camera(10, 7, 2, 3), Camera(11, 7, 2, 1), Camera(13, 7, 2, 2),
-                      Camera(12, 7, 2, 2)});
+        StoreCameras(
+            {Camera(10, 7, 2, 3), Camera(11, 7, 2, 1), Camera(13, 7, 2, 2), Camera(12, 7, 2, 2)});
     }
     std::vector<int32_t> List() {
         CAMERA_INFO* head = nullptr;
@@ -155,8 +155,8 @@ TEST_F(CameraLookup, ACodeTooLongForItsFieldMatchesNothing) {
     EXPECT_FALSE(m_store.GetCameraByIndexCode(&read, std::string(5000, 'c').c_str()));
 
     bool allowed = true;
-    EXPECT_FALSE(m_store.CheckCameraPrivilegeByIndexCode(10001, std::string(64, 'c').c_str(),
-                                                         &allowed));
+    EXPECT_FALSE(
+        m_store.CheckCameraPrivilegeByIndexCode(10001, std::string(64, 'c').c_str(), &allowed));
     EXPECT_FALSE(allowed);
 
     CAMERA_INFO* head = nullptr;

@@ -90,8 +90,7 @@ TEST_F(CameraStatusRollUp, StatusTwoCountsOnlineButIsStoredAsTwoAndReadsBackOffl
     SetStats({Org(101, 5, 2)});
     Change(1, 2);
     EXPECT_EQ(Stat(101), "3/5");
-    EXPECT_EQ(store_test::Peek(m_store.DbPath()).Column("SELECT STATUS FROM CAMERAINFO")[0],
-              "2");
+    EXPECT_EQ(store_test::Peek(m_store.DbPath()).Column("SELECT STATUS FROM CAMERAINFO")[0], "2");
     CAMERA_INFO read;
     ASSERT_TRUE(m_store.GetCameraByID(&read, 1));
     EXPECT_FALSE(read.STATUS);
@@ -105,9 +104,10 @@ TEST_F(CameraStatusRollUp, StatusTwoCountsOnlineButIsStoredAsTwoAndReadsBackOffl
 TEST_F(CameraStatusRollUp, ACameraWithoutAStatusEntryAdjustsOnEveryChange) {
     StoreCameras({Camera(1, 5)});  // only to have the table file filled by the store
     store_test::Peek(m_store.DbPath())
-        .Exec("INSERT INTO CAMERAINFO SELECT 2,DEVID,101,CELLTYPE,CHANNELNO,'X',CAMNAME,CAMTYPE,"
-              "MATRIXCODE,SEQINDEX,0,RECLOC,PRIVILEGE,CASCADID,VRMID,VTDUID,VAGID,DEVTAG,"
-              "RECGUID,MULTIIP,TRANSPATH,TRANSCNT,MOD,ISGROUP FROM CAMERAINFO WHERE ID = 1");
+        .Exec(
+            "INSERT INTO CAMERAINFO SELECT 2,DEVID,101,CELLTYPE,CHANNELNO,'X',CAMNAME,CAMTYPE,"
+            "MATRIXCODE,SEQINDEX,0,RECLOC,PRIVILEGE,CASCADID,VRMID,VTDUID,VAGID,DEVTAG,"
+            "RECGUID,MULTIIP,TRANSPATH,TRANSCNT,MOD,ISGROUP FROM CAMERAINFO WHERE ID = 1");
     SetStats({Org(101, 5, 2)});
     Change(2, 1);
     Change(2, 1);
@@ -186,8 +186,8 @@ TEST_F(UserOrgRecount, ATypeOneCellUsesOnlyItsTypeOneChildrensSums) {
     m_store.SetCellList(Linked(more));
     SetStats({Org(10, 0, 0), Org(11, 4, 1), Org(1, 0, 0), Org(100, 50, 50)});
     m_store.RecountUserOrgStat(10, 1);
-    EXPECT_EQ(Stat(10), "0/0");   // cell 100 is type 2, the camera row is not counted
-    EXPECT_EQ(Stat(1), "1/4");    // 10 and 11
+    EXPECT_EQ(Stat(10), "0/0");  // cell 100 is type 2, the camera row is not counted
+    EXPECT_EQ(Stat(1), "1/4");   // 10 and 11
 }
 
 TEST_F(UserOrgRecount, TheWalkGoesOnThroughACellWithoutAnEntry) {

@@ -30,9 +30,10 @@ TEST_F(CameraTableWrites, EachFieldLandsInItsColumnAndEveryRowIsAGroupRow) {
     StoreCameras({Camera(42)});
     store_test::Peek peek(m_store.DbPath());
     const std::vector<std::string> columns = {
-        "ID", "DEVID", "CELLID", "CELLTYPE", "CHANNELNO", "INDEXCODE", "CAMNAME", "CAMTYPE",
-        "MATRIXCODE", "SEQINDEX", "STATUS", "RECLOC", "PRIVILEGE", "CASCADID", "VRMID", "VTDUID",
-        "VAGID", "DEVTAG", "RECGUID", "MULTIIP", "TRANSPATH", "TRANSCNT", "MOD", "ISGROUP"};
+        "ID",        "DEVID",    "CELLID",     "CELLTYPE", "CHANNELNO", "INDEXCODE",
+        "CAMNAME",   "CAMTYPE",  "MATRIXCODE", "SEQINDEX", "STATUS",    "RECLOC",
+        "PRIVILEGE", "CASCADID", "VRMID",      "VTDUID",   "VAGID",     "DEVTAG",
+        "RECGUID",   "MULTIIP",  "TRANSPATH",  "TRANSCNT", "MOD",       "ISGROUP"};
     std::string row;
     for (const std::string& column : columns)
         row += peek.Column("SELECT " + column + " FROM CAMERAINFO")[0] + "|";
@@ -130,9 +131,10 @@ TEST_F(CameraTableWrites, UnterminatedTextFieldsAreReadOnlyUpToTheirWidth) {
     EXPECT_EQ(peek.Column("SELECT TRANSPATH FROM CAMERAINFO")[0], std::string(128, 't'));
     const std::vector<store_test::LogLine> lines = TvwallLines();
     ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0].text, "<.\\DataOper [670] - CDataOper::SetCameraList> "
-                                     "<setData to sqliteDb " + std::string(260, 'n') + "," +
-                                         std::string(64, 'I') + ",3,7>");
+    EXPECT_EQ(lines[0].text,
+              "<.\\DataOper [670] - CDataOper::SetCameraList> "
+              "<setData to sqliteDb " +
+                  std::string(260, 'n') + "," + std::string(64, 'I') + ",3,7>");
     // Read back, each field is cut to its width less one and terminated.
     CAMERA_INFO read;
     ASSERT_TRUE(m_store.GetCameraByID(&read, 3));
@@ -145,10 +147,13 @@ TEST_F(CameraTableWrites, NamesAreStoredAsUtf8InTheCLocale) {
     const std::string saved = previous != nullptr ? previous : "C";
     ASSERT_NE(std::setlocale(LC_CTYPE, "C"), nullptr);
     CAMERA_INFO camera = Camera(1);
-    SetText(camera.CAMNAME, "Kamera S\xC3\xBC" "d \xE6\x9D\xB1");
+    SetText(camera.CAMNAME,
+            "Kamera S\xC3\xBC"
+            "d \xE6\x9D\xB1");
     StoreCameras({camera});
     EXPECT_EQ(store_test::Peek(m_store.DbPath()).Column("SELECT CAMNAME FROM CAMERAINFO")[0],
-              "Kamera S\xC3\xBC" "d \xE6\x9D\xB1");
+              "Kamera S\xC3\xBC"
+              "d \xE6\x9D\xB1");
     CAMERA_INFO read;
     ASSERT_TRUE(m_store.GetCameraByID(&read, 1));
     EXPECT_STREQ(read.CAMNAME, camera.CAMNAME);
@@ -172,19 +177,25 @@ TEST_F(CameraTableWrites, ALegacyCodePageNameIsStoredAsUtf8AndReadsBackWhole) {
     std::memset(camera.CAMNAME, '\xE9', 259);
     camera.CAMNAME[259] = '\0';
     CAMERA_INFO shortName = Camera(2);
-    SetText(shortName.CAMNAME, "S\xFC" "d");
+    SetText(shortName.CAMNAME,
+            "S\xFC"
+            "d");
     StoreCameras({camera, shortName});
 
     store_test::Peek peek(m_store.DbPath());
     std::string utf8;
     for (int i = 0; i < 259; ++i) utf8 += "\xC3\xA9";
     EXPECT_EQ(peek.Column("SELECT CAMNAME FROM CAMERAINFO WHERE ID = 1")[0], utf8);
-    EXPECT_EQ(peek.Column("SELECT CAMNAME FROM CAMERAINFO WHERE ID = 2")[0], "S\xC3\xBC" "d");
+    EXPECT_EQ(peek.Column("SELECT CAMNAME FROM CAMERAINFO WHERE ID = 2")[0],
+              "S\xC3\xBC"
+              "d");
     CAMERA_INFO read;
     ASSERT_TRUE(m_store.GetCameraByID(&read, 1));
     EXPECT_STREQ(read.CAMNAME, camera.CAMNAME);
     ASSERT_TRUE(m_store.GetCameraByID(&read, 2));
-    EXPECT_STREQ(read.CAMNAME, "S\xFC" "d");
+    EXPECT_STREQ(read.CAMNAME,
+                 "S\xFC"
+                 "d");
     std::setlocale(LC_CTYPE, saved.c_str());
 }
 

@@ -128,9 +128,10 @@ TEST_F(EncodingDevices, EachFieldLandsInItsColumnAndThePasswordIsStoredAsGiven) 
     std::vector<DEVICE_INFO> devices = {Device(4)};
     ASSERT_TRUE(m_store.SetDeviceList(Linked(devices)));
     store_test::Peek peek(m_store.DbPath());
-    EXPECT_EQ(peek.Column("SELECT ID||'|'||DEVNAME||'|'||INDEXCODE||'|'||IP||'|'||PORT||'|'||"
-                          "DOMAINID||'|'||USERNAME||'|'||PASSWORD||'|'||DEVTYPE FROM DEVICEINFO")[0],
-              "4|device|DEV-4|10.1.2.3|8004|9|admin|pa'ss\"word|3");
+    EXPECT_EQ(
+        peek.Column("SELECT ID||'|'||DEVNAME||'|'||INDEXCODE||'|'||IP||'|'||PORT||'|'||"
+                    "DOMAINID||'|'||USERNAME||'|'||PASSWORD||'|'||DEVTYPE FROM DEVICEINFO")[0],
+        "4|device|DEV-4|10.1.2.3|8004|9|admin|pa'ss\"word|3");
 }
 
 TEST_F(EncodingDevices, BothLookupsFindEachDeviceWithANullNext) {
@@ -260,7 +261,9 @@ using ChannelNames = ChannelTest;
 TEST_F(ChannelNames, IoDeviceAndTalkNamesAreStoredAsUtf8AndReadBackIdentical) {
     const std::string saved = std::setlocale(LC_CTYPE, nullptr);
     ASSERT_NE(std::setlocale(LC_CTYPE, "C"), nullptr);
-    const std::string name = "Entr\xC3\xA9" "e \xE5\x8C\x97";
+    const std::string name =
+        "Entr\xC3\xA9"
+        "e \xE5\x8C\x97";
     std::vector<IO_INFO> ios = {Io(1, 5, 0, name)};
     std::vector<DEVICE_INFO> devices = {Device(1, name)};
     std::vector<TALK_CHANNEL> talks = {Talk(1, 5, name)};

@@ -33,8 +33,9 @@ using org_test::TakeList;
 // lock for its whole length, so no other one writes or removes the file meanwhile.
 class ConfigLock {
 public:
-    ConfigLock() : m_handle(::open((std::string(GetModuleDir()) + "DefCfg.ini.lock").c_str(),
-                                   O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
+    ConfigLock()
+        : m_handle(::open((std::string(GetModuleDir()) + "DefCfg.ini.lock").c_str(),
+                          O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
         EXPECT_GE(m_handle, 0) << "cannot open the settings lock";
         if (m_handle >= 0) ::flock(m_handle, LOCK_EX);
     }
