@@ -247,6 +247,7 @@ Site& SiteOf(int cameraCount) {
     static std::map<int, std::unique_ptr<Site>> sites;
     static struct Cleanup {
         ~Cleanup() {
+            QuietLog quiet;
             for (auto& site : sites) site.second->store.UnInit();
             std::error_code ignored;
             std::filesystem::remove_all(ScratchDir(), ignored);
