@@ -116,6 +116,12 @@ public:
     // For tests and the benchmarks: the scratch file's path and the cipher key.
     const std::string& DbPath() const { return m_strDbPath; }
     const std::string& Key() const { return m_strKey; }
+    // For the reliability tests: limits the open scratch file to `pages` pages (0 lifts
+    // the limit), as a full disk would, until the connection closes.
+    void SetScratchPageLimit(int pages) {
+        StoreLock lock(&m_lock);
+        m_storage.SetMaxPageCount(pages);
+    }
 
 private:
     static constexpr std::size_t kInstanceContextSize = 788;

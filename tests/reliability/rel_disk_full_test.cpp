@@ -1,0 +1,127 @@
+// The scratch file's disk filling up in the middle of a deposit (SQLite's page limit
+// on the instance's connection): the module keeps answering, the talk channel write
+// reports the failure, and the instance is whole again after ClearAll and after
+// UnInit and Init.
+#include <gtest/gtest.h>
+
+#include "rel_test_support.h"
+
+namespace {
+
+using chan_test::ChannelTest;
+using rel_test::Camera;
+using rel_test::CameraIds;
+using rel_test::Linked;
+using rel_test::Range;
+using rel_test::Talk;
+using rel_test::TalkIds;
+
+std::vector<TALK_CHANNEL> Talks(int32_t first, int32_t count, int32_t cellId) {
+    std::vector<TALK_CHANNEL> talks;
+    for (int32_t id : Range(first, count)) talks.push_back(Talk(id, cellId, "T-" + std::to_string(id)));
+    return talks;
+}
+
+std::vector<CAMERA_INFO> Cameras(int32_t first, int32_t count, int32_t cellId) {
+    std::vector<CAMERA_INFO> cameras;
+    for (int32_t id : Range(first, count)) cameras.push_back(Camera(id, cellId));
+    return cameras;
+}
+
+class DiskFull : public ChannelTest {
+protected:
+    // The file cannot grow from now on: the limit falls to the pages it has.
+    void FillDisk() { m_store.SetScratchPageLimit(1); }
+
+    // Every listed talk channel of the cell reads back by its id too.
+    std::vector<int32_t> ReadableTalks(int32_t cellId) {
+        TALK_CHANNEL* head = nullptr;
+        m_store.GetTalkChannelList(&head, cellId);
+        const std::vector<int32_t> ids = TalkIds(head);
+        for (int32_t id : ids) {
+            TALK_CHANNEL talk;
+            EXPECT_TRUE(m_store.GetTalkChannelByID(&talk, id)) << id;
+        }
+        return ids;
+    }
+};
+
+TEST_F(DiskFull, TheTalkChannelWriteReportsADiskThatFillsMidDeposit) {
+    FillDisk();
+    std::vector<TALK_CHANNEL> talks = Talks(1, 400, 5);
+    EXPECT_FALSE(m_store.SetTalkChannelList(Linked(talks)));
+    // SQLite rolls the whole transaction back on a full disk; the rows after that
+    // point are written one by one until the file is full again. Whatever stays is
+    // whole and readable, and the caller has been told the list was not written.
+    const std::vector<int32_t> stored = ReadableTalks(5);
+    EXPECT_LT(stored.size(), talks.size());
+    for (int32_t id : stored) EXPECT_TRUE(id >= 1 && id <= 400) << id;
+}
+
+TEST_F(DiskFull, EveryOperationKeepsAnsweringOnAFullDisk) {
+    std::vector<CAMERA_INFO> first = Cameras(1, 3, 7);
+    ASSERT_TRUE(m_store.SetCameraList(Linked(first), 0));
+    FillDisk();
+    std::vector<CAMERA_INFO> more = Cameras(100, 300, 7);
+    EXPECT_TRUE(m_store.SetCameraList(Linked(more), 0)) << "the camera write reports nothing";
+
+    CAMERA_INFO* head = nullptr;
+    ASSERT_TRUE(m_store.GetCameraList(&head, 2, 7));
+    const std::vector<int32_t> listed = CameraIds(head);
+    ASSERT_GE(listed.size(), 3u);
+    EXPECT_EQ(std::vector<int32_t>(listed.begin(), listed.begin() + 3), Range(1, 3));
+    for (int32_t id : listed) {
+        CAMERA_INFO camera;
+        EXPECT_TRUE(m_store.GetCameraByID(&camera, id)) << id;
+    }
+
+    // A status change rewrites rows in place; it needs no new page.
+    std::vector<CAMERA_STATUS> changes = {{2, 1, nullptr}};
+    m_store.UpdateCameraStatus(changes.data());
+    CAMERA_INFO camera;
+    ASSERT_TRUE(m_store.GetCameraByID(&camera, 2));
+    EXPECT_TRUE(camera.STATUS);
+    std::vector<CAMERA_INFO> gone = {Camera(1)};
+    EXPECT_TRUE(m_store.DeleteCameras(Linked(gone)));
+    EXPECT_FALSE(m_store.GetCameraByID(&camera, 1));
+}
+
+TEST_F(DiskFull, ClearAllMakesRoomForTheNextTalkChannelWrite) {
+    std::vector<CAMERA_INFO> cameras = Cameras(1, 300, 7);
+    ASSERT_TRUE(m_store.SetCameraList(Linked(cameras), 0));
+    FillDisk();
+    std::vector<TALK_CHANNEL> refused = Talks(1, 400, 5);
+    ASSERT_FALSE(m_store.SetTalkChannelList(Linked(refused)));
+    const std::vector<int32_t> before = ReadableTalks(5);
+
+    m_store.ClearAll();  // the camera rows free their pages; the limit stays
+    std::vector<TALK_CHANNEL> talks = Talks(1000, 100, 6);
+    EXPECT_TRUE(m_store.SetTalkChannelList(Linked(talks)));
+    EXPECT_EQ(ReadableTalks(6), Range(1000, 100));
+    EXPECT_EQ(ReadableTalks(5), before) << "ClearAll keeps the talk channels";
+    std::vector<CAMERA_INFO> again = Cameras(1, 3, 7);
+    EXPECT_TRUE(m_store.SetCameraList(Linked(again), 0));
+    CAMERA_INFO* head = nullptr;
+    ASSERT_TRUE(m_store.GetCameraList(&head, 2, 7));
+    EXPECT_EQ(CameraIds(head), Range(1, 3));
+}
+
+TEST_F(DiskFull, UnInitAndInitGiveAWholeInstanceWithoutTheLimit) {
+    FillDisk();
+    std::vector<TALK_CHANNEL> refused = Talks(1, 400, 5);
+    ASSERT_FALSE(m_store.SetTalkChannelList(Linked(refused)));
+    m_store.UnInit();
+    EXPECT_FALSE(store_test::Exists(m_store.DbPath()));
+    ASSERT_TRUE(m_store.Init(m_dir.Path().c_str()));
+
+    std::vector<TALK_CHANNEL> talks = Talks(1, 1000, 5);
+    EXPECT_TRUE(m_store.SetTalkChannelList(Linked(talks)));
+    EXPECT_EQ(ReadableTalks(5), Range(1, 1000));
+    std::vector<CAMERA_INFO> cameras = Cameras(1, 500, 7);
+    EXPECT_TRUE(m_store.SetCameraList(Linked(cameras), 0));
+    CAMERA_INFO* head = nullptr;
+    ASSERT_TRUE(m_store.GetCameraList(&head, 2, 7));
+    EXPECT_EQ(CameraIds(head), Range(1, 500));
+}
+
+}  // namespace
