@@ -1,5 +1,6 @@
 // The context blocks, the keyed records and the two integer registers: host data the
 // module only copies in and out. The block and register copies take no lock.
+#include <cstdint>
 #include <cstring>
 
 #include "store/DataOper.h"
@@ -37,7 +38,11 @@ void CDataOper::SetKeyedInfoList(const KEYED_INFO* list) {
 
 void CDataOper::SetLevelCount(int levelCount) { m_nLevelCount = levelCount; }
 
-int CDataOper::GetMaxLevel() { return m_nLevelCount - 1; }
+// Wraps as the client's 32-bit arithmetic does (INT_MIN gives INT_MAX) instead of
+// overflowing.
+int CDataOper::GetMaxLevel() {
+    return static_cast<int32_t>(static_cast<uint32_t>(m_nLevelCount) - 1u);
+}
 
 void CDataOper::SetHostValue(int value) { m_nHostValue = value; }
 
