@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "channels/ChannelSchema.h"
+#include "channels/column_text.h"
 #include "channels/text_conversion.h"
 #include "libs/cipher/Cipher.h"
 #include "libs/xlog/xlog.h"
@@ -119,32 +120,23 @@ void CDataOper::ReadCameraRow(CAMERA_INFO* out) {
     m_storage.ReadIntegerByIndex(2, out->CELLID);
     m_storage.ReadIntegerByIndex(3, out->CELLTYPE);
     m_storage.ReadIntegerByIndex(4, out->CHANNELNO);
-    m_storage.ReadStringByIndex(5, text);
-    CopyToField(out->INDEXCODE, text);
-    m_storage.ReadStringByIndex(6, text);
-    CopyToField(out->CAMNAME, Utf8ToAnsi(text.c_str()));
+    CopyToField(out->INDEXCODE, ColumnText(m_storage, 5, text));
+    CopyToField(out->CAMNAME, Utf8ToAnsi(ColumnText(m_storage, 6, text).c_str()));
     m_storage.ReadIntegerByIndex(7, out->CAMTYPE);
-    m_storage.ReadStringByIndex(8, text);
-    CopyToField(out->MATRIXCODE, text);
+    CopyToField(out->MATRIXCODE, ColumnText(m_storage, 8, text));
     m_storage.ReadIntegerByIndex(9, out->SEQINDEX);
     m_storage.ReadIntegerByIndex(10, status);
     out->STATUS = status == 1;  // a raw status such as 2 reads back offline
-    m_storage.ReadStringByIndex(11, text);
-    CopyToField(out->RECLOC, text);
-    m_storage.ReadStringByIndex(12, text);
-    CopyToField(out->PRIVILEGE, text);
+    CopyToField(out->RECLOC, ColumnText(m_storage, 11, text));
+    CopyToField(out->PRIVILEGE, ColumnText(m_storage, 12, text));
     m_storage.ReadIntegerByIndex(13, out->CASCADID);
     m_storage.ReadIntegerByIndex(14, out->VRMID);
     m_storage.ReadIntegerByIndex(15, out->VTDUID);
     m_storage.ReadIntegerByIndex(16, out->VAGID);
-    m_storage.ReadStringByIndex(17, text);
-    CopyToField(out->DEVTAG, text);
-    m_storage.ReadStringByIndex(18, text);
-    CopyToField(out->RECGUID, text);
-    m_storage.ReadStringByIndex(19, text);
-    CopyToField(out->MULTIIP, text);
-    m_storage.ReadStringByIndex(20, text);
-    std::string transPath = text;  // a failed Decrypt leaves the stored text here
+    CopyToField(out->DEVTAG, ColumnText(m_storage, 17, text));
+    CopyToField(out->RECGUID, ColumnText(m_storage, 18, text));
+    CopyToField(out->MULTIIP, ColumnText(m_storage, 19, text));
+    std::string transPath = ColumnText(m_storage, 20, text);  // kept if Decrypt fails
     if (IsTransPathEnciphered()) Decrypt(&text, &transPath, &m_strKey, 0);
     CopyToField(out->TRANSPATH, transPath);
     m_storage.ReadIntegerByIndex(21, out->TRANSCNT);

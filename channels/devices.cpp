@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "channels/ChannelSchema.h"
+#include "channels/column_text.h"
 #include "channels/index_code.h"
 #include "channels/text_conversion.h"
 #include "store/DataOper.h"
@@ -16,18 +17,13 @@ void ReadDeviceRow(CDataStorage& storage, DEVICE_INFO* device) {
     std::memset(static_cast<void*>(device), 0, sizeof *device);
     std::string text;
     storage.ReadIntegerByIndex(0, device->ID);
-    storage.ReadStringByIndex(1, text);
-    CopyToField(device->DEVNAME, Utf8ToAnsi(text.c_str()));
-    storage.ReadStringByIndex(2, text);
-    CopyToField(device->INDEXCODE, text);
-    storage.ReadStringByIndex(3, text);
-    CopyToField(device->IP, text);
+    CopyToField(device->DEVNAME, Utf8ToAnsi(ColumnText(storage, 1, text).c_str()));
+    CopyToField(device->INDEXCODE, ColumnText(storage, 2, text));
+    CopyToField(device->IP, ColumnText(storage, 3, text));
     storage.ReadIntegerByIndex(4, device->PORT);
     storage.ReadIntegerByIndex(5, device->DOMAINID);  // the table has DOMAINID before DEVTYPE
-    storage.ReadStringByIndex(6, text);
-    CopyToField(device->USERNAME, text);
-    storage.ReadStringByIndex(7, text);
-    CopyToField(device->PASSWORD, text);
+    CopyToField(device->USERNAME, ColumnText(storage, 6, text));
+    CopyToField(device->PASSWORD, ColumnText(storage, 7, text));
     storage.ReadIntegerByIndex(8, device->DEVTYPE);
 }
 

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "channels/ChannelSchema.h"
+#include "channels/column_text.h"
 #include "channels/index_code.h"
 #include "channels/text_conversion.h"
 #include "libs/objfactory/ObjFactory.h"
@@ -21,10 +22,8 @@ void ReadIORow(CDataStorage& storage, IO_INFO* io) {
     storage.ReadIntegerByIndex(1, io->DEVID);
     storage.ReadIntegerByIndex(2, io->CELLID);
     storage.ReadIntegerByIndex(3, io->IOTYPE);
-    storage.ReadStringByIndex(4, text);
-    CopyToField(io->INDEXCODE, text);
-    storage.ReadStringByIndex(5, text);
-    CopyToField(io->IONAME, Utf8ToAnsi(text.c_str()));
+    CopyToField(io->INDEXCODE, ColumnText(storage, 4, text));
+    CopyToField(io->IONAME, Utf8ToAnsi(ColumnText(storage, 5, text).c_str()));
 }
 
 // The first row of `sql` into `io`; false and `io` untouched when there is none.

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "channels/ChannelSchema.h"
+#include "channels/column_text.h"
 #include "channels/index_code.h"
 #include "channels/text_conversion.h"
 #include "libs/objfactory/ObjFactory.h"
@@ -22,10 +23,8 @@ void ReadTalkChannelRow(CDataStorage& storage, TALK_CHANNEL* talk) {
     storage.ReadIntegerByIndex(1, talk->DEVID);
     storage.ReadIntegerByIndex(2, talk->CELLID);
     storage.ReadIntegerByIndex(3, talk->CHANNELNO);
-    storage.ReadStringByIndex(4, text);
-    CopyToField(talk->INDEXCODE, text);
-    storage.ReadStringByIndex(5, text);
-    CopyToField(talk->TALKNAME, Utf8ToAnsi(text.c_str()));
+    CopyToField(talk->INDEXCODE, ColumnText(storage, 4, text));
+    CopyToField(talk->TALKNAME, Utf8ToAnsi(ColumnText(storage, 5, text).c_str()));
 }
 
 // The first row of `sql` into `talk`; false and `talk` untouched when there is none.
