@@ -2,15 +2,20 @@
 #include "store/ModuleConfig.h"
 
 #include <cstring>
+#include <mutex>
 #include <string>
 
 #include "platform/platform.h"
 
 namespace {
+// Filled by the first call that finds the module's path, under the mutex, and never
+// written afterwards: instances on several threads may ask for it first at once.
+std::mutex g_moduleDirMutex;
 char g_moduleDir[1024];
-}
+}  // namespace
 
 const char* GetModuleDir() {
+    std::lock_guard<std::mutex> guard(g_moduleDirMutex);
     if (g_moduleDir[0] != '\0') return g_moduleDir;
     const std::string path = vellum::platform::ModuleFilePath();
     if (path.empty()) return g_moduleDir;  // still empty: a later call tries again

@@ -4,7 +4,7 @@
 
 // The directory of the module file, ending in its separator; empty when it cannot be
 // found (a later call tries again). Always the same static buffer, valid while the
-// module is loaded. The first call must complete before another thread calls it.
+// module is loaded. Safe to call from several threads, the first time included.
 const char* GetModuleDir();
 
 // The integer under [section] key of GetModuleDir() + fileName, or defaultValue when
