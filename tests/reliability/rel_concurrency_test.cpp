@@ -1,0 +1,278 @@
+// Several threads on the module at once: eight workers drive one shared instance with
+// deposits, queries and status changes while another thread recounts, and eight
+// workers each drive an instance of their own. Run under ThreadSanitizer by the tsan
+// preset. The final state must equal a single-threaded replay of the same operations.
+//
+// The shared workload is built so that its outcome cannot depend on the interleaving:
+// each worker deposits into its own cells and identifier ranges, and changes the
+// status of its own cameras only; the statistics entries sit on leaf cells and their
+// one parent, where both a status roll-up and a recount keep every entry equal to
+// the camera table's counts.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <iostream>
+#include <memory>
+#include <thread>
+
+#include "rel_test_support.h"
+
+namespace {
+
+using rel_test::Camera;
+using rel_test::CameraIds;
+using rel_test::Cell;
+using rel_test::Device;
+using rel_test::Io;
+using rel_test::IoIds;
+using rel_test::Linked;
+using rel_test::Org;
+using rel_test::Talk;
+using rel_test::TalkIds;
+
+constexpr int kWorkers = 8;
+constexpr int kRounds = 30;
+constexpr int kStatusCameras = 10;  // per worker, in its leaf cell
+constexpr int kDepositCameras = 4;  // per worker and round, in its own deposit cell
+
+// The tree: root 1; hub 2, a top-level type-2 cell under the root; leaf 100+w below
+// the hub for each worker w; and deposit cell 200+w, a top-level type-2 cell.
+constexpr int32_t kHub = 2;
+int32_t Leaf(int worker) { return 100 + worker; }
+int32_t DepositCell(int worker) { return 200 + worker; }
+int32_t StatusCamera(int worker, int i) { return 10000 * (worker + 1) + i; }
+int32_t DepositCamera(int worker, int round, int i) {
+    return 10000 * (worker + 1) + 1000 + round * kDepositCameras + i;
+}
+int32_t ChannelId(int worker, int round) { return 1000 * (worker + 1) + round; }
+bool OnlineInRound(int i, int round) { return (i + round) % 3 == 0; }
+
+// Counts the operations the workers ran, for the figures.
+std::atomic<long> g_operations{0};
+
+void DepositSite(CDataOper& store) {
+    std::vector<CELL_INFO> cells = {Cell(1, 0, "root"), Cell(kHub, 0, "hub", 2, 0, 1)};
+    std::vector<CAMERA_INFO> cameras;
+    std::vector<USER_ORG> stats = {Org(kHub, kWorkers * kStatusCameras, 0)};
+    for (int w = 0; w < kWorkers; ++w) {
+        cells.push_back(Cell(Leaf(w), kHub, "leaf-" + std::to_string(w), 2, w));
+        cells.push_back(Cell(DepositCell(w), 0, "deposit-" + std::to_string(w), 2, w, 1));
+        for (int i = 0; i < kStatusCameras; ++i) cameras.push_back(Camera(StatusCamera(w, i), Leaf(w)));
+        stats.push_back(Org(Leaf(w), kStatusCameras, 0));
+    }
+    store.SetCellList(Linked(cells));
+    ASSERT_TRUE(store.SetCameraList(Linked(cameras), 0));
+    store.SetUserOrgStatList(Linked(stats));
+}
+
+// One worker's round: deposits of every channel kind and some organisation data, the
+// queries that read them back, and a status change of the worker's own cameras.
+void WorkerRound(CDataOper& store, int w, int round) {
+    std::vector<CAMERA_INFO> cameras;
+    for (int i = 0; i < kDepositCameras; ++i)
+        cameras.push_back(Camera(DepositCamera(w, round, i), DepositCell(w), 2, round));
+    EXPECT_TRUE(store.SetCameraList(Linked(cameras), 0));
+    const int32_t id = ChannelId(w, round);
+    const std::string code = "W" + std::to_string(w) + "-" + std::to_string(round);
+    std::vector<IO_INFO> ios = {Io(id, DepositCell(w), code)};
+    EXPECT_TRUE(store.SetIOList(Linked(ios)));
+    std::vector<TALK_CHANNEL> talks = {Talk(id, DepositCell(w), code)};
+    EXPECT_TRUE(store.SetTalkChannelList(Linked(talks)));
+    std::vector<DEVICE_INFO> devices = {Device(id, code)};
+    EXPECT_TRUE(store.SetDeviceList(Linked(devices)));
+    std::vector<STORE_FOLDER> folders = {rel_test::Folder(id, w, code, round)};
+    store.SetStoreFolderList(Linked(folders));
+
+    CAMERA_INFO* head = nullptr;
+    EXPECT_TRUE(store.GetCameraList(&head, 2, DepositCell(w)));
+    EXPECT_EQ(CameraIds(head).size(), static_cast<std::size_t>((round + 1) * kDepositCameras));
+    CAMERA_INFO camera;
+    EXPECT_TRUE(store.GetCameraByIndexCode(&camera, ("CAM-" + std::to_string(DepositCamera(w, round, 0))).c_str()));
+    const std::string ids = std::to_string(StatusCamera(w, 0)) + "," +
+                            std::to_string(DepositCamera(w, round, 1)) + ",1";
+    head = nullptr;
+    EXPECT_TRUE(store.GetCameraListByIDs(&head, ids.c_str()));
+    EXPECT_EQ(CameraIds(head), (std::vector<int32_t>{StatusCamera(w, 0), DepositCamera(w, round, 1)}));
+    TALK_CHANNEL* talkHead = nullptr;
+    EXPECT_TRUE(store.GetTalkChannelList(&talkHead, DepositCell(w)));
+    EXPECT_EQ(TalkIds(talkHead).size(), static_cast<std::size_t>(round + 1));
+    IO_INFO io;
+    EXPECT_TRUE(store.GetIOByIndexCode(&io, code.c_str()));
+    DEVICE_INFO device;
+    EXPECT_TRUE(store.GetDeviceByID(&device, id));
+    CELL_INFO cell;
+    EXPECT_TRUE(store.GetCellInfo(&cell, Leaf(w), 2));
+    EXPECT_EQ(store.GetCellLevel(Leaf(w), 2), 2);
+    int online = -1, total = -1;
+    EXPECT_TRUE(store.GetUserOrgStat(Leaf(w), &online, &total));
+    EXPECT_TRUE(online >= 0 && online <= kStatusCameras) << online;
+
+    std::vector<CAMERA_STATUS> changes;
+    for (int i = 0; i < kStatusCameras; ++i)
+        changes.push_back({StatusCamera(w, i), OnlineInRound(i, round) ? 1 : 0, nullptr});
+    store.UpdateCameraStatus(Linked(changes));
+    g_operations += 15;  // the interface calls above
+}
+
+void RunWorker(CDataOper& store, int w) {
+    for (int round = 0; round < kRounds; ++round) WorkerRound(store, w, round);
+}
+
+// What a recount does to the statistics, once per leaf.
+void RecountLeaves(CDataOper& store) {
+    for (int w = 0; w < kWorkers; ++w) store.RecountUserOrgStat(Leaf(w), 2);
+}
+
+// Everything the workers could have changed, as lines.
+std::vector<std::string> Capture(CDataOper& store) {
+    std::vector<std::string> lines;
+    auto stat = [&](int32_t orgId) {
+        int online = -1, total = -1;
+        store.GetUserOrgStat(orgId, &online, &total);
+        lines.push_back("stat " + std::to_string(orgId) + ": " + std::to_string(online) + "/" +
+                        std::to_string(total));
+    };
+    stat(kHub);
+    for (int w = 0; w < kWorkers; ++w) {
+        stat(Leaf(w));
+        for (int32_t cellId : {Leaf(w), DepositCell(w)}) {
+            CAMERA_INFO* head = nullptr;
+            store.GetCameraList(&head, 2, cellId);
+            std::string line = "cameras " + std::to_string(cellId) + ":";
+            for (const CAMERA_INFO& camera : rel_test::TakeList(head))
+                line += " " + std::to_string(camera.ID) + (camera.STATUS ? "+" : "-");
+            lines.push_back(line);
+        }
+        TALK_CHANNEL* talks = nullptr;
+        store.GetTalkChannelList(&talks, DepositCell(w));
+        IO_INFO* ios = nullptr;
+        store.GetIOList(&ios, DepositCell(w));
+        STORE_FOLDER* folders = nullptr;
+        store.GetStoreFolderList(&folders, w);
+        std::string line = "channels " + std::to_string(w) + ":";
+        for (int32_t id : TalkIds(talks)) line += " t" + std::to_string(id);
+        for (int32_t id : IoIds(ios)) line += " i" + std::to_string(id);
+        for (const STORE_FOLDER& folder : rel_test::TakeList(folders))
+            line += " f" + std::to_string(folder.id);
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// The single-threaded replay: the same setup, every worker's rounds one after the
+// other, and a recount.
+std::vector<std::string> Replay(const std::string& prefix) {
+    auto store = std::make_unique<CDataOper>();
+    EXPECT_TRUE(store->Init(prefix.c_str()));
+    DepositSite(*store);
+    for (int w = 0; w < kWorkers; ++w) RunWorker(*store, w);
+    RecountLeaves(*store);
+    std::vector<std::string> lines = Capture(*store);
+    store->UnInit();
+    return lines;
+}
+
+class Concurrency : public store_test::FaultSafeTest {
+protected:
+    store_test::TempDir m_dir;
+    store_test::LogCapture m_log;  // the camera deposits log a line each
+    chan_test::ConfigLock m_configLock;
+};
+
+TEST_F(Concurrency, EightWorkersAndARecounterOnOneInstanceEndAsASingleThreadedReplay) {
+    CDataOper store;
+    ASSERT_TRUE(store.Init(m_dir.Path().c_str()));
+    DepositSite(store);
+    g_operations = 0;
+
+    std::atomic<int> running{kWorkers};
+    std::atomic<long> recounts{0};
+    std::thread recounter([&] {
+        while (running.load() > 0) {
+            RecountLeaves(store);
+            int online = -1, total = -1;
+            EXPECT_TRUE(store.GetUserOrgStat(kHub, &online, &total));
+            EXPECT_TRUE(online >= 0 && online <= total && total == kWorkers * kStatusCameras);
+            ++recounts;
+        }
+    });
+    std::vector<std::thread> workers;
+    for (int w = 0; w < kWorkers; ++w)
+        workers.emplace_back([&store, &running, w] {
+            RunWorker(store, w);
+            --running;
+        });
+    for (std::thread& worker : workers) worker.join();
+    recounter.join();
+    const long operations = g_operations.load();
+
+    // Both ways of counting agree with the camera table: roll-ups alone, and a recount.
+    std::vector<std::string> rolledUp = Capture(store);
+    RecountLeaves(store);
+    EXPECT_EQ(Capture(store), rolledUp);
+    int expectedOnline = 0;
+    for (int i = 0; i < kStatusCameras; ++i) expectedOnline += OnlineInRound(i, kRounds - 1);
+    EXPECT_EQ(rolledUp[0], "stat 2: " + std::to_string(kWorkers * expectedOnline) + "/" +
+                               std::to_string(kWorkers * kStatusCameras));
+    store.UnInit();
+
+    EXPECT_EQ(rolledUp, Replay(m_dir.Path()));
+    std::cout << "[ figures  ] shared instance: " << kWorkers << " workers, " << operations
+              << " operations, " << recounts.load() * (kWorkers + 1)
+              << " recount and statistics calls\n";
+}
+
+TEST_F(Concurrency, EightWorkersWithAnInstanceEachEndAsASingleThreadedReplay) {
+    // The cipher setting on, so every worker also enciphers and deciphers with its key.
+    chan_test::ConfigFile settings("[Tvwall]\nVersion=6731\n");
+    g_operations = 0;
+    std::vector<std::vector<std::string>> results(kWorkers);
+    std::vector<std::thread> workers;
+    for (int w = 0; w < kWorkers; ++w)
+        workers.emplace_back([this, &results, w] {
+            auto store = std::make_unique<CDataOper>();
+            EXPECT_TRUE(store->Init(m_dir.Path().c_str()));
+            DepositSite(*store);
+            for (int other = 0; other < kWorkers; ++other) RunWorker(*store, (w + other) % kWorkers);
+            RecountLeaves(*store);
+            results[w] = Capture(*store);
+            CAMERA_INFO camera;
+            EXPECT_TRUE(store->GetCameraByID(&camera, StatusCamera(w, 0)));
+            EXPECT_EQ(std::string(camera.TRANSPATH),
+                      "rtsp://10.0.0.1/" + std::to_string(StatusCamera(w, 0)));
+            store->UnInit();
+        });
+    for (std::thread& worker : workers) worker.join();
+    const long operations = g_operations.load();
+
+    const std::vector<std::string> replay = Replay(m_dir.Path());
+    for (int w = 0; w < kWorkers; ++w) EXPECT_EQ(results[w], replay) << "worker " << w;
+    std::cout << "[ figures  ] own instances: " << kWorkers << " workers, " << operations
+              << " operations\n";
+}
+
+// Run alone (as CTest runs each case in a process of its own), the module's first
+// look at its settings happens here, from eight threads at once.
+TEST(ConcurrentFirstUse, EightInstancesReadTheirSettingsForTheFirstTimeTogether) {
+    store_test::TempDir dir;
+    store_test::LogCapture log;
+    std::atomic<int> waiting{kWorkers};
+    std::vector<std::thread> workers;
+    for (int w = 0; w < kWorkers; ++w)
+        workers.emplace_back([&dir, &waiting, w] {
+            CDataOper store;
+            EXPECT_TRUE(store.Init(dir.Path().c_str()));
+            --waiting;
+            while (waiting.load() > 0) std::this_thread::yield();
+            CAMERA_INFO* head = nullptr;
+            EXPECT_FALSE(store.GetCameraList(&head, 2, w));  // reads camera_index_sort
+            std::vector<CAMERA_INFO> cameras = {Camera(w + 1, w)};
+            EXPECT_TRUE(store.SetCameraList(Linked(cameras), 0));  // reads Version
+            EXPECT_TRUE(store.GetCameraList(&head, 2, w));
+            EXPECT_EQ(CameraIds(head), std::vector<int32_t>{w + 1});
+            store.UnInit();
+        });
+    for (std::thread& worker : workers) worker.join();
+}
+
+}  // namespace
