@@ -22,6 +22,17 @@ is_installed() {
     [[ "$(dpkg-query -W -f='${Status}' "$1" 2>/dev/null)" == "install ok installed" ]]
 }
 
+# The code-page tests need a legacy single-byte locale; a fresh machine has only C and
+# C.UTF-8. As root, compile one from the locales package's sources (a no-op when present).
+ensure_latin1_locale() {
+    locale -a 2>/dev/null | grep -qi '^en_US\.iso88591$' && return 0
+    [[ "$(id -u)" -eq 0 ]] || return 0
+    command -v localedef >/dev/null || return 0
+    localedef -i en_US -f ISO-8859-1 en_US.ISO-8859-1 2>/dev/null ||
+        echo "deps: could not build the en_US.ISO-8859-1 locale; its tests will skip" >&2
+}
+trap ensure_latin1_locale EXIT
+
 missing=()
 for package in "${PACKAGES[@]}"; do
     is_installed "$package" || missing+=("$package")
