@@ -31,7 +31,11 @@ unsigned int ReadIniInt(const char* section, const char* key, int defaultValue,
                         const char* fileName) {
     if (fileName == nullptr || section == nullptr || key == nullptr)
         return static_cast<unsigned int>(defaultValue);
-    const std::string path = std::string(GetModuleDir()) + fileName;
+    const char* directory = GetModuleDir();
+    // Without the module's own directory the bare name would be read from wherever the
+    // process happens to run, a file anyone may have put there: the default stands.
+    if (directory[0] == '\0') return static_cast<unsigned int>(defaultValue);
+    const std::string path = std::string(directory) + fileName;
     return static_cast<unsigned int>(
         vellum::platform::ReadIniInt(path, section, key, defaultValue));
 }

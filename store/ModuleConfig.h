@@ -8,7 +8,8 @@
 const char* GetModuleDir();
 
 // The integer under [section] key of GetModuleDir() + fileName, or defaultValue when
-// any argument is null or the file, section or key is missing. Read afresh each call.
+// any argument is null, the module's directory is unknown, or the file, section or
+// key is missing. Read afresh each call.
 unsigned int ReadIniInt(const char* section, const char* key, int defaultValue,
                         const char* fileName);
 
