@@ -378,6 +378,7 @@ protected:
         store.UnInit();
     }
 
+    chan_test::ConfigLock m_configLock;  // no other test's settings while comparing runs
     store_test::TempDir m_dir;
     store_test::LogCapture m_log;
 };

@@ -1,0 +1,240 @@
+// The object factory returning null at its k-th call, for every k over every list
+// query (once, and from k on): each list is built as its contract says, the records
+// already linked stay the caller's, and (in the sanitizer build) nothing leaks.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <functional>
+#include <iostream>
+
+#include "rel_test_support.h"
+
+namespace {
+
+using rel_test::Camera;
+using rel_test::Cell;
+using rel_test::Folder;
+using rel_test::Io;
+using rel_test::Linked;
+using rel_test::Org;
+using rel_test::SetText;
+using rel_test::Talk;
+using rel_test::TakeList;
+
+// What a builder does when the factory gives no record.
+enum class OnNull {
+    kSkip,           // builders over cached records: that element is left out
+    kStop,           // builders over database rows: the list ends there
+    kSkipRestOfGroup // the crowd folders of a resource: the rest of that folder's filings
+};
+
+struct ListQuery {
+    const char* name;
+    OnNull onNull;
+    bool resultMeansList;  // the result says whether the list holds a record
+    std::function<std::vector<int32_t>(CDataOper&, bool&)> run;  // the records' keys
+};
+
+template <class Record, class Key>
+std::vector<int32_t> Keys(Record* head, Key key) {
+    std::vector<int32_t> keys;
+    for (const Record& record : TakeList(head)) keys.push_back(key(record));
+    return keys;
+}
+
+template <class Record, class Query, class Key>
+std::function<std::vector<int32_t>(CDataOper&, bool&)> Lister(Query query, Key key) {
+    return [query, key](CDataOper& store, bool& result) {
+        Record* head = nullptr;
+        result = query(store, &head);
+        return Keys(head, key);
+    };
+}
+
+CUSTOM_VIEW View(int32_t key) {
+    CUSTOM_VIEW view;
+    std::memset(&view, 0, sizeof view);
+    std::memcpy(view.viewData, &key, sizeof key);
+    return view;
+}
+
+int32_t ViewKey(const CUSTOM_VIEW& view) {
+    int32_t key;
+    std::memcpy(&key, view.viewData, sizeof key);
+    return key;
+}
+
+std::vector<ListQuery> Queries() {
+    return {
+        {"GetChildCellList", OnNull::kSkip, true,
+         Lister<CELL_INFO>([](CDataOper& s, CELL_INFO** h) { return s.GetChildCellList(h, 1, 1); },
+                           [](const CELL_INFO& r) { return r.id; })},
+        {"GetUserOrgList", OnNull::kSkip, true,
+         Lister<USER_ORG>([](CDataOper& s, USER_ORG** h) { return s.GetUserOrgList(h, 3); },
+                          [](const USER_ORG& r) { return r.orgId; })},
+        {"GetStoreFolderList", OnNull::kSkip, true,
+         Lister<STORE_FOLDER>(
+             [](CDataOper& s, STORE_FOLDER** h) { return s.GetStoreFolderList(h, 0); },
+             [](const STORE_FOLDER& r) { return r.id; })},
+        {"GetStoreResList", OnNull::kSkip, true,
+         Lister<STORE_RES>([](CDataOper& s, STORE_RES** h) { return s.GetStoreResList(h, 5); },
+                           [](const STORE_RES& r) { return r.resId; })},
+        {"GetCustomViewList", OnNull::kSkip, true,
+         Lister<CUSTOM_VIEW>([](CDataOper& s, CUSTOM_VIEW** h) { return s.GetCustomViewList(h); },
+                             ViewKey)},
+        {"GetCustomViewOrgList", OnNull::kSkip, true,
+         Lister<CUSTOM_VIEW_ORG>(
+             [](CDataOper& s, CUSTOM_VIEW_ORG** h) { return s.GetCustomViewOrgList(h, 6); },
+             [](const CUSTOM_VIEW_ORG& r) { return r.id; })},
+        {"GetCustomViewResList", OnNull::kSkip, true,
+         Lister<CUSTOM_VIEW_RES>(
+             [](CDataOper& s, CUSTOM_VIEW_RES** h) { return s.GetCustomViewResList(h, 8); },
+             [](const CUSTOM_VIEW_RES& r) { return r.id; })},
+        {"GetCrowdResList", OnNull::kSkip, false,
+         Lister<CROWD_RES>([](CDataOper& s, CROWD_RES** h) { return s.GetCrowdResList(1, h); },
+                           [](const CROWD_RES& r) { return r.resId; })},
+        {"GetCrowdFolderListByRes", OnNull::kSkipRestOfGroup, false,
+         Lister<CROWD_FOLDER>(
+             [](CDataOper& s, CROWD_FOLDER** h) { return s.GetCrowdFolderListByRes(1, 7, h); },
+             [](const CROWD_FOLDER& r) { return r.id; })},
+        {"GetCameraList", OnNull::kStop, true,
+         Lister<CAMERA_INFO>(
+             [](CDataOper& s, CAMERA_INFO** h) { return s.GetCameraList(h, 2, 4); },
+             [](const CAMERA_INFO& r) { return r.ID; })},
+        {"GetCameraListByIDs", OnNull::kSkip, true,
+         Lister<CAMERA_INFO>(
+             [](CDataOper& s, CAMERA_INFO** h) { return s.GetCameraListByIDs(h, "3,1,9,2,1"); },
+             [](const CAMERA_INFO& r) { return r.ID; })},
+        {"GetCameraListByIndexCodes", OnNull::kSkip, true,
+         Lister<CAMERA_INFO>(
+             [](CDataOper& s, CAMERA_INFO** h) {
+                 std::string notFound;
+                 const bool result = s.GetCameraListByIndexCodes(h, "CAM-2,CAM-9,CAM-1,CAM-3", &notFound);
+                 int listed = 0;
+                 for (CAMERA_INFO* r = *h; r != nullptr; r = r->next) ++listed;
+                 // Each code comes back either as a record or in notFound.
+                 const std::size_t commas =
+                     static_cast<std::size_t>(std::count(notFound.begin(), notFound.end(), ','));
+                 EXPECT_EQ(listed + commas, 4u) << notFound;
+                 return result;
+             },
+             [](const CAMERA_INFO& r) { return r.ID; })},
+        {"GetIOList", OnNull::kStop, true,
+         Lister<IO_INFO>([](CDataOper& s, IO_INFO** h) { return s.GetIOList(h, 4); },
+                         [](const IO_INFO& r) { return r.ID; })},
+        {"GetTalkChannelList", OnNull::kStop, true,
+         Lister<TALK_CHANNEL>(
+             [](CDataOper& s, TALK_CHANNEL** h) { return s.GetTalkChannelList(h, 4); },
+             [](const TALK_CHANNEL& r) { return r.ID; })},
+    };
+}
+
+// The list expected when the factory fails at element `k` (and, with `fromThenOn`,
+// at every later one too).
+std::vector<int32_t> Expected(const std::vector<int32_t>& clean, std::size_t k, OnNull onNull,
+                              bool fromThenOn) {
+    if (fromThenOn || onNull == OnNull::kStop)
+        return std::vector<int32_t>(clean.begin(), clean.begin() + static_cast<long>(k));
+    std::vector<int32_t> expected;
+    for (std::size_t i = 0; i < clean.size(); ++i) {
+        if (i == k) continue;
+        if (onNull == OnNull::kSkipRestOfGroup && i > k && clean[i] == clean[k]) continue;
+        expected.push_back(clean[i]);
+    }
+    return expected;
+}
+
+class FactoryFaultSweep : public chan_test::ChannelTest {
+protected:
+    void SetUp() override {
+        chan_test::ChannelTest::SetUp();
+        std::vector<CELL_INFO> cells = {Cell(1, 0, "root"), Cell(2, 1, "b", 1, 2),
+                                        Cell(3, 1, "a", 1, 1), Cell(4, 0, "sub", 2, 0, 1),
+                                        Cell(5, 1, "c", 1, 3)};
+        m_store.SetCellList(Linked(cells));
+        std::vector<USER_ORG> orgs = {Org(11, 0, 0, 3), Org(12, 0, 0, 4), Org(13, 0, 0, 3),
+                                      Org(14, 0, 0, 3)};
+        m_store.SetUserOrgList(Linked(orgs));
+        std::vector<STORE_FOLDER> folders = {Folder(21, 0, "x", 2), Folder(22, 0, "y", 1),
+                                             Folder(23, 0, "z", 1), Folder(24, 21, "w")};
+        m_store.SetStoreFolderList(Linked(folders));
+        std::vector<STORE_RES> resources = {org_test::Resource(5, "R1", 1, 2, 31),
+                                            org_test::Resource(5, "R2", 1, 1, 32),
+                                            org_test::Resource(5, "R3", 1, 1, 33)};
+        ASSERT_TRUE(m_store.SetStoreResList(Linked(resources)));
+        std::vector<CUSTOM_VIEW> views = {View(41), View(42), View(43)};
+        m_store.SetCustomViewList(Linked(views));
+        std::vector<CUSTOM_VIEW_ORG> nodes(3);
+        for (int i = 0; i < 3; ++i) {
+            std::memset(&nodes[i], 0, sizeof nodes[i]);
+            nodes[i].id = 51 + i;
+            nodes[i].ownerId = 6;
+            nodes[i].sortIndex = 3 - i;
+        }
+        m_store.SetCustomViewOrgList(Linked(nodes));
+        std::vector<CUSTOM_VIEW_RES> viewResources(3);
+        for (int i = 0; i < 3; ++i) {
+            std::memset(&viewResources[i], 0, sizeof viewResources[i]);
+            viewResources[i].id = 61 + i;
+        }
+        m_store.SetCustomViewResList(Linked(viewResources), 8);
+        std::vector<CROWD_FOLDER> crowdFolders(2);
+        for (int i = 0; i < 2; ++i) {
+            std::memset(&crowdFolders[i], 0, sizeof crowdFolders[i]);
+            crowdFolders[i].id = 1 + 2 * i;
+            SetText(crowdFolders[i].name, "crowd " + std::to_string(i));
+        }
+        m_store.SetCrowdFolderList(Linked(crowdFolders));
+        // Resource 7 (type 1) is filed twice under folder 1 and once under folder 3.
+        std::vector<CROWD_RES> crowd(4);
+        for (int i = 0; i < 4; ++i) {
+            std::memset(&crowd[i], 0, sizeof crowd[i]);
+            crowd[i].resId = i == 1 ? 8 : 7;
+            crowd[i].resType = 1;
+        }
+        m_store.SetCrowdResList(Linked(crowd), 1);
+        std::vector<CROWD_RES> crowd3 = {crowd[0]};
+        m_store.SetCrowdResList(Linked(crowd3), 3);
+        std::vector<CAMERA_INFO> cameras = {Camera(1, 4, 2, 3), Camera(2, 4, 2, 1),
+                                            Camera(3, 4, 2, 2)};
+        ASSERT_TRUE(m_store.SetCameraList(Linked(cameras), 0));
+        std::vector<IO_INFO> ios = {Io(71, 4, "IO-1"), Io(72, 4, "IO-2"), Io(73, 4, "IO-3")};
+        ASSERT_TRUE(m_store.SetIOList(Linked(ios)));
+        std::vector<TALK_CHANNEL> talks = {Talk(81, 4, "T-1"), Talk(82, 4, "T-2"), Talk(83, 4, "T-3")};
+        ASSERT_TRUE(m_store.SetTalkChannelList(Linked(talks)));
+    }
+};
+
+TEST_F(FactoryFaultSweep, EveryListIsBuiltAsItsContractSaysWhicheverRecordCannotBeMade) {
+    long injected = 0;
+    for (const ListQuery& query : Queries()) {
+        SCOPED_TRACE(query.name);
+        bool result = false;
+        vellum::fault::ObjFactory().Arm(LONG_MAX, 0);
+        const std::vector<int32_t> clean = query.run(m_store, result);
+        const std::size_t calls = static_cast<std::size_t>(vellum::fault::ObjFactory().Calls());
+        ASSERT_GE(clean.size(), 3u) << "every query lists several records";
+        ASSERT_EQ(calls, clean.size()) << "one factory call per record";
+        for (bool fromThenOn : {false, true}) {
+            for (std::size_t k = 0; k < calls; ++k) {
+                SCOPED_TRACE("call " + std::to_string(k) + (fromThenOn ? " and later" : ""));
+                vellum::fault::ObjFactory().Arm(static_cast<long>(k), fromThenOn ? -1 : 1);
+                const std::vector<int32_t> got = query.run(m_store, result);
+                ++injected;
+                EXPECT_EQ(got, Expected(clean, k, query.onNull, fromThenOn));
+                if (query.resultMeansList) {
+                    EXPECT_EQ(result, !got.empty());
+                } else {
+                    EXPECT_TRUE(result);
+                }
+            }
+        }
+        vellum::fault::ObjFactory().Disarm();
+        EXPECT_EQ(query.run(m_store, result), clean) << "a failed factory call changes nothing";
+    }
+    std::cout << "[ figures  ] object factory faults injected: " << injected << " over "
+              << Queries().size() << " list queries\n";
+}
+
+}  // namespace

@@ -1,0 +1,171 @@
+// The platform calls failing in turn: random key bytes, the module's own path, INI
+// reading and code-page conversion. Each failure has a defined outcome (the fixed key,
+// the default setting, an empty name) and the instance keeps working.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <climits>
+#include <iostream>
+
+#include "rel_test_support.h"
+#include "store/ModuleConfig.h"
+
+namespace {
+
+using rel_test::Camera;
+using rel_test::CameraIds;
+using rel_test::Device;
+using rel_test::Io;
+using rel_test::Linked;
+using rel_test::Talk;
+
+constexpr char kFixedKey[] = "3948-61027354###qoplarvex-kmd907";
+
+class PlatformFaults : public chan_test::ChannelTest {
+protected:
+    // TRANSPATH as stored in the camera table.
+    std::string StoredTransPath(int32_t id) {
+        store_test::Peek peek(m_store.DbPath());
+        const auto rows =
+            peek.Column("SELECT TRANSPATH FROM CAMERAINFO WHERE ID = " + std::to_string(id));
+        return rows.empty() ? std::string() : rows[0];
+    }
+};
+
+TEST_F(PlatformFaults, WithoutRandomBytesTheFixedKeyEnciphersAndDeciphers) {
+    chan_test::ConfigFile settings("[Tvwall]\nVersion=6731\n");
+    m_store.UnInit();
+    vellum::fault::Random().Arm(0, 1);
+    ASSERT_TRUE(m_store.Init(m_dir.Path().c_str()));
+    EXPECT_EQ(m_store.Key(), std::string(kFixedKey));
+    EXPECT_EQ(vellum::fault::Random().Calls(), 1);
+
+    std::vector<CAMERA_INFO> cameras = {Camera(1)};
+    ASSERT_TRUE(m_store.SetCameraList(Linked(cameras), 0));
+    EXPECT_NE(StoredTransPath(1), "rtsp://10.0.0.1/1");
+    CAMERA_INFO camera;
+    ASSERT_TRUE(m_store.GetCameraByID(&camera, 1));
+    EXPECT_STREQ(camera.TRANSPATH, "rtsp://10.0.0.1/1");
+
+    // The next Init has random bytes again: a key of its own.
+    m_store.UnInit();
+    ASSERT_TRUE(m_store.Init(m_dir.Path().c_str()));
+    EXPECT_EQ(m_store.Key().size(), 32u);
+    EXPECT_NE(m_store.Key(), std::string(kFixedKey));
+}
+
+// Meaningful in a process of its own (as CTest runs it): the module's directory is
+// looked for here for the first time.
+TEST(ModulePathFault, AnUnknownModuleDirectoryReadsNoSettingsFromTheWorkingDirectory) {
+    store_test::TempDir dir;
+    store_test::WriteFile(dir.Path() + kConfigFile, "[Tvwall]\nVersion=6731\n");
+    char here[PATH_MAX];
+    ASSERT_NE(getcwd(here, sizeof here), nullptr);
+    ASSERT_EQ(chdir(dir.Path().c_str()), 0);
+
+    vellum::fault::ModulePath().Arm(0, -1);
+    const char* moduleDir = GetModuleDir();
+    const bool firstLook = vellum::fault::ModulePath().Calls() == 1;
+    const unsigned version = ReadIniInt("Tvwall", "Version", 0, kConfigFile);
+    vellum::fault::DisarmAll();
+    ASSERT_EQ(chdir(here), 0);
+    if (!firstLook) GTEST_SKIP() << "the module directory was found earlier in this process";
+
+    EXPECT_STREQ(moduleDir, "");
+    EXPECT_EQ(version, 0u) << "DefCfg.ini of the working directory was read";
+    EXPECT_EQ(GetModuleDir(), moduleDir) << "the same buffer, filled by a later call";
+    EXPECT_EQ(std::string(moduleDir).back(), '/');
+}
+
+TEST_F(PlatformFaults, EachSettingsReadFailsInTurnAndGivesTheDefault) {
+    chan_test::ConfigFile settings("[Tvwall]\nVersion=6731\n[ResTree]\ncamera_index_sort=1\n");
+    auto scenario = [this](std::vector<int32_t>& order, std::vector<std::string>& paths) {
+        std::vector<CAMERA_INFO> cameras = {Camera(1, 4, 2, 1), Camera(2, 4, 2, 2),
+                                            Camera(3, 4, 2, 3)};
+        ASSERT_TRUE(m_store.SetCameraList(Linked(cameras), 0));
+        CAMERA_INFO* head = nullptr;
+        ASSERT_TRUE(m_store.GetCameraList(&head, 2, 4));
+        paths.clear();
+        for (CAMERA_INFO* c = head; c != nullptr; c = c->next) paths.push_back(c->TRANSPATH);
+        order = CameraIds(head);
+    };
+    std::vector<int32_t> order;
+    std::vector<std::string> paths;
+    vellum::fault::IniRead().Arm(LONG_MAX, 0);
+    scenario(order, paths);
+    const long calls = vellum::fault::IniRead().Calls();
+    ASSERT_EQ(order, (std::vector<int32_t>{3, 2, 1}));
+    ASSERT_GE(calls, 7) << "one read per camera written, one for the order, one per row";
+
+    for (long k = 0; k < calls; ++k) {
+        SCOPED_TRACE("settings read " + std::to_string(k));
+        m_store.UnInit();
+        ASSERT_TRUE(m_store.Init(m_dir.Path().c_str()));
+        vellum::fault::IniRead().Arm(k, 1);
+        scenario(order, paths);
+        // The order setting read as its default gives ascending SEQINDEX.
+        EXPECT_TRUE(order == (std::vector<int32_t>{3, 2, 1}) ||
+                    order == (std::vector<int32_t>{1, 2, 3}));
+        // A path written plain reads back plain either way; one read without the
+        // setting comes back as stored. Never anything else.
+        for (std::size_t i = 0; i < order.size(); ++i) {
+            const std::string plain = "rtsp://10.0.0.1/" + std::to_string(order[i]);
+            if (paths[i] != plain) {
+                EXPECT_EQ(paths[i], StoredTransPath(order[i]).substr(0, 127));
+            }
+        }
+    }
+    std::cout << "[ figures  ] settings-read faults injected: " << calls << "\n";
+}
+
+TEST_F(PlatformFaults, EachCodePageConversionFailsInTurnAndGivesAnEmptyName) {
+    auto scenario = [this](std::vector<std::string>& names) {
+        std::vector<CAMERA_INFO> cameras = {Camera(1), Camera(2)};
+        ASSERT_TRUE(m_store.SetCameraList(Linked(cameras), 0));
+        std::vector<IO_INFO> ios = {Io(1, 7, "IO-1")};
+        ASSERT_TRUE(m_store.SetIOList(Linked(ios)));
+        std::vector<DEVICE_INFO> devices = {Device(1, "DEV-1")};
+        ASSERT_TRUE(m_store.SetDeviceList(Linked(devices)));
+        std::vector<TALK_CHANNEL> talks = {Talk(1, 7, "T-1")};
+        ASSERT_TRUE(m_store.SetTalkChannelList(Linked(talks)));
+        names.clear();
+        CAMERA_INFO camera;
+        for (int32_t id : {1, 2}) {
+            ASSERT_TRUE(m_store.GetCameraByID(&camera, id));
+            names.push_back(camera.CAMNAME);
+        }
+        IO_INFO io;
+        ASSERT_TRUE(m_store.GetIOByID(&io, 1));
+        names.push_back(io.IONAME);
+        DEVICE_INFO device;
+        ASSERT_TRUE(m_store.GetDeviceByID(&device, 1));
+        names.push_back(device.DEVNAME);
+        TALK_CHANNEL talk;
+        ASSERT_TRUE(m_store.GetTalkChannelByID(&talk, 1));
+        names.push_back(talk.TALKNAME);
+    };
+    std::vector<std::string> clean;
+    vellum::fault::CodePage().Arm(LONG_MAX, 0);
+    scenario(clean);
+    const long calls = vellum::fault::CodePage().Calls();
+    ASSERT_EQ(calls, 10) << "five names written, five read";
+
+    for (long k = 0; k < calls; ++k) {
+        SCOPED_TRACE("conversion " + std::to_string(k));
+        m_store.UnInit();
+        ASSERT_TRUE(m_store.Init(m_dir.Path().c_str()));
+        vellum::fault::CodePage().Arm(k, 1);
+        std::vector<std::string> names;
+        scenario(names);
+        int emptied = 0;
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            if (names[i] == clean[i]) continue;
+            EXPECT_EQ(names[i], "");
+            ++emptied;
+        }
+        EXPECT_EQ(emptied, 1) << "exactly the name whose conversion failed";
+    }
+    std::cout << "[ figures  ] code-page faults injected: " << calls << "\n";
+}
+
+}  // namespace
