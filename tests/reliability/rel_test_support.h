@@ -80,21 +80,23 @@ bool IsUntouched(const Record& record) {
     return true;
 }
 
-// The identifiers of a handed-out list, freeing it as the client does.
+// The identifiers of a handed-out list, freeing it as the client does and nulling
+// the head for the next query.
 template <class Record, class Key>
-std::vector<int32_t> KeysOf(Record* head, Key key) {
+std::vector<int32_t> KeysOf(Record*& head, Key key) {
     std::vector<int32_t> keys;
     for (const Record& record : TakeList(head)) keys.push_back(key(record));
+    head = nullptr;
     return keys;
 }
 
-inline std::vector<int32_t> CameraIds(CAMERA_INFO* head) {
+inline std::vector<int32_t> CameraIds(CAMERA_INFO*& head) {
     return KeysOf(head, [](const CAMERA_INFO& r) { return r.ID; });
 }
-inline std::vector<int32_t> TalkIds(TALK_CHANNEL* head) {
+inline std::vector<int32_t> TalkIds(TALK_CHANNEL*& head) {
     return KeysOf(head, [](const TALK_CHANNEL& r) { return r.ID; });
 }
-inline std::vector<int32_t> IoIds(IO_INFO* head) {
+inline std::vector<int32_t> IoIds(IO_INFO*& head) {
     return KeysOf(head, [](const IO_INFO& r) { return r.ID; });
 }
 
