@@ -1,118 +1,139 @@
-// vellum-host: loads the Vellum module as the client does, runs one instance through
-// Init and UnInit under a temporary prefix, and reports what happened.
+// vellum-host: loads the Vellum module the way the client does (dlopen, the XPLUGIN_*
+// exports, the plug-in information, the instance table; never linked), generates or
+// loads a site, deposits it into one instance, plays a session of queries, a status
+// burst and a recount against it, and reports what it checked and measured.
 //
-//   vellum-host [--module PATH]
-//
-// Exit status: 0 when every step behaved, 1 when a step failed, 2 on a usage error.
+// Run with --help for the options. Exit status: 0 when every check passed, 1 when a
+// check or a module step failed, 2 for a usage error or an unusable site file.
+#include <unistd.h>
+
 #include <cstdio>
-#include <cstring>
 #include <string>
 
-#include "lifecycle.h"
+#include "hosted_instance.h"
 #include "module_loader.h"
+#include "module_log.h"
+#include "module_settings.h"
+#include "options.h"
+#include "progress.h"
+#include "report.h"
+#include "session.h"
+#include "site_generator.h"
+#include "site_index.h"
+#include "site_json.h"
 
 namespace {
 
-struct Options {
-    std::string modulePath = VELLUM_DEFAULT_MODULE;
-    bool help = false;
-};
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
 
-void PrintUsage(std::FILE* out) {
-    std::fprintf(out,
-                 "usage: vellum-host [--module PATH]\n"
-                 "  --module PATH  the module to load (default: %s)\n"
-                 "  --help         this text\n",
-                 VELLUM_DEFAULT_MODULE);
-}
-
-// False with `error` set on an unknown option or a missing value.
-bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
-            options.help = true;
-        } else if (arg == "--module") {
-            if (i + 1 >= argc) {
-                error = "--module needs a path";
-                return false;
-            }
-            options.modulePath = argv[++i];
-        } else if (arg.rfind("--module=", 0) == 0) {
-            options.modulePath = arg.substr(std::strlen("--module="));
-        } else {
-            error = "unknown argument: " + arg;
-            return false;
-        }
+// The site named by the options, generated or loaded; false with `error` set when a
+// file cannot be used.
+bool ObtainSite(const HostOptions& options, Site& site, Report& report, Progress& progress,
+                std::string& error) {
+    const Clock::time_point start = Clock::now();
+    if (!options.siteFile.empty()) {
+        if (!LoadSite(options.siteFile, site, error, &progress)) return false;
+        report.siteFile = options.siteFile;
+    } else {
+        GeneratorParams params;
+        params.seed = options.seed;
+        params.cameras = options.cameras;
+        params.cells = options.cells;
+        params.progress = &progress;
+        site = GenerateSite(params);
+        report.sizeName = options.sizeName;
+        if (options.sizeName == "custom")
+            report.sizeName += " (" + std::to_string(options.cameras) + " cameras, " +
+                               std::to_string(options.cells) + " cells)";
     }
-    if (options.modulePath.empty()) {
-        error = "--module needs a path";
-        return false;
-    }
+    report.siteSeconds = SecondsSince(start);
     return true;
 }
 
-const char* YesNo(bool value) { return value ? "yes" : "no"; }
+// Loads the module, runs the session in one instance and fills the rest of the report.
+// The module's log is counted while the instance lives.
+void RunSession(const HostOptions& options, const SiteIndex& index, Progress& progress,
+                Report& report) {
+    ModuleLoader module;
+    std::string error;
+    if (!module.Load(options.modulePath, error)) {
+        report.failure = error;
+        return;
+    }
+    report.modulePath = module.Path();
+    report.pluginName = module.Info().name != nullptr ? module.Info().name : "(no name)";
+    report.pluginVersion =
+        module.Info().version != nullptr ? module.Info().version : "(no version)";
+    report.settings = ReadModuleSettings(module.Path());
 
-void PrintReport(const LifecycleReport& report) {
-    std::printf("prefix:            %s\n", report.prefix.c_str());
-    std::printf("instance:          %s\n", report.instance.c_str());
-    std::printf("scratch file:      %s\n", report.scratchPath.c_str());
-    std::printf("Init:              %s\n", report.initResult ? "true" : "false");
-    if (report.fileAfterInit)
-        std::printf("file after Init:   exists, mode %04o\n", report.fileMode);
-    else
-        std::printf("file after Init:   missing\n");
-    std::printf("file after UnInit: %s\n", report.fileAfterUnInit ? "still there" : "gone");
-    for (const std::string& name : report.leftovers)
-        std::printf("left in prefix:    %s\n", name.c_str());
-    std::printf("module log:        %zu line(s)\n", report.log.size());
-    for (const LogLine& line : report.log)
-        std::printf("  [%d] %s: %s\n", line.level, line.module.c_str(), line.text.c_str());
+    bool passed = false;
+    {
+        ModuleLog log;
+        const Clock::time_point start = Clock::now();
+        HostedInstance instance(module);
+        if (!instance.Start(error)) {
+            report.failure = error;
+        } else {
+            Session session(instance.Vellum(), module.Instances(), index, report.settings,
+                            options.seed, progress);
+            session.Run();
+            progress.End();
+            report.scratchPath = instance.ScratchPath();
+            report.scratchBytes = instance.ScratchBytes();
+            report.statistics = session.Statistics();
+            report.ops.assign(session.Ops().All().begin(), session.Ops().All().end());
+            report.checks.assign(session.Checks().All().begin(), session.Checks().All().end());
+            passed = session.Passed();
+        }
+        std::string finishError;
+        if (!instance.Finish(finishError) && report.failure.empty()) report.failure = finishError;
+        report.sessionSeconds = SecondsSince(start);
+        report.logLines = log.Lines();
+        report.logTallies = log.Tallies();
+        report.notableLogLines = log.Notable();
+    }
+    if (!module.Unload(&error) && report.failure.empty()) report.failure = error;
+    report.ok = passed && report.failure.empty();
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    Options options;
+    HostOptions options;
     std::string error;
-    if (!ParseOptions(argc, argv, options, error)) {
-        std::fprintf(stderr, "vellum-host: %s\n", error.c_str());
-        PrintUsage(stderr);
-        return 2;
+    if (!ParseOptions(argc, argv, VELLUM_DEFAULT_MODULE, options, error)) {
+        std::fprintf(stderr, "vellum-host: %s\n(vellum-host --help lists the options)\n",
+                     error.c_str());
+        return kExitUsage;
     }
     if (options.help) {
-        PrintUsage(stdout);
+        PrintUsage(stdout, VELLUM_DEFAULT_MODULE);
         return 0;
     }
 
-    ModuleLoader module;
-    if (!module.Load(options.modulePath, error)) {
+    Report report;
+    report.seed = options.seed;
+    // The index keeps a reference to the site: both live to the end of main.
+    Progress progress(isatty(STDERR_FILENO) != 0);
+    Site site;
+    if (!ObtainSite(options, site, report, progress, error)) {
         std::fprintf(stderr, "vellum-host: %s\n", error.c_str());
-        return 1;
+        return kExitUsage;
     }
-    std::printf("module:            %s\n", module.Path().c_str());
-    std::printf("plug-in:           %s %s\n", module.Info().name ? module.Info().name : "(null)",
-                module.Info().version ? module.Info().version : "(null)");
-    std::printf("XPLUGIN_Init:      %d\n", module.InitResult());
-
-    LifecycleReport report;
-    const bool lived = RunLifecycle(module, report, error);
-    PrintReport(report);
-    std::printf("XPLUGIN_GetLastError: %d\n", module.LastError());
-
-    std::string unloadError;
-    const bool unloaded = module.Unload(&unloadError);
-    std::printf("unloaded:          %s\n", YesNo(unloaded));
-
-    if (!lived) {
+    if (!options.dumpFile.empty() && !WriteSite(site, options.dumpFile, error, &progress)) {
         std::fprintf(stderr, "vellum-host: %s\n", error.c_str());
-        return 1;
+        return kExitUsage;
     }
-    if (!unloaded) {
-        std::fprintf(stderr, "vellum-host: %s\n", unloadError.c_str());
-        return 1;
-    }
-    std::printf("result:            ok\n");
-    return 0;
+    const SiteIndex index(site);
+    report.site = SummariseSite(index);
+
+    RunSession(options, index, progress, report);
+    report.peakMemoryBytes = PeakMemoryBytes();
+    if (options.json)
+        PrintJsonReport(report, stdout);
+    else
+        PrintTextReport(report, stdout);
+    if (!report.failure.empty()) std::fprintf(stderr, "vellum-host: %s\n", report.failure.c_str());
+    return report.ok ? 0 : kExitFailed;
 }
