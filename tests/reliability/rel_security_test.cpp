@@ -1,0 +1,209 @@
+// Security properties over whole sessions: no argument of the client's reaches SQL as
+// text; device user names and passwords appear in no log line, failures included;
+// the scratch file is private at every step, the only file the instance makes, never
+// reached through a link, and gone after UnInit.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <filesystem>
+#include <map>
+
+#include "rel_sql_watch.h"
+#include "rel_test_support.h"
+
+namespace {
+
+using rel_test::Camera;
+using rel_test::Cell;
+using rel_test::Device;
+using rel_test::Io;
+using rel_test::Linked;
+using rel_test::Org;
+using rel_test::SetText;
+using rel_test::Talk;
+
+// Markers no statement of the module's own contains: a text, and numbers.
+constexpr char kMarker[] = "Zq9mark";
+constexpr int32_t kId = 987654321;
+constexpr int32_t kCellId = 87654321;
+constexpr int32_t kMatrixCode = 76543210;
+constexpr char kUserName[] = "u53r-Zq9name";
+constexpr char kPassword[] = "pa55-Zq9word";
+
+std::string Marked(const std::string& text) { return text + kMarker; }
+
+// Every operation that takes a text or an identifier, each given the markers, around
+// deposits whose records hold them too. Reads and writes each a few times.
+void MarkedSession(CDataOper& store) {
+    std::vector<CELL_INFO> cells = {Cell(1, 0, Marked("root")), Cell(kCellId, 1, Marked("cell"))};
+    store.SetCellList(Linked(cells));
+    std::vector<CAMERA_INFO> cameras = {Camera(kId, kCellId), Camera(kId + 1, kCellId)};
+    for (CAMERA_INFO& camera : cameras) {
+        SetText(camera.INDEXCODE, Marked("c'"));
+        SetText(camera.CAMNAME, Marked("name"));
+        SetText(camera.MATRIXCODE, std::to_string(kMatrixCode));
+        SetText(camera.PRIVILEGE, Marked("1,3"));
+        SetText(camera.TRANSPATH, Marked("rtsp://"));
+    }
+    ASSERT_TRUE(store.SetCameraList(Linked(cameras), kId));
+    std::vector<DEVICE_INFO> devices = {Device(kId, Marked("d'"), kUserName, kPassword)};
+    ASSERT_TRUE(store.SetDeviceList(Linked(devices)));
+    std::vector<IO_INFO> ios = {Io(kId, kCellId, Marked("i'"))};
+    ASSERT_TRUE(store.SetIOList(Linked(ios)));
+    std::vector<TALK_CHANNEL> talks = {Talk(kId, kCellId, Marked("t'"))};
+    ASSERT_TRUE(store.SetTalkChannelList(Linked(talks)));
+    std::vector<USER_ORG> stats = {Org(kCellId, 2, 0)};
+    store.SetUserOrgStatList(Linked(stats));
+
+    const std::string code = Marked("c'");
+    CAMERA_INFO camera;
+    CAMERA_INFO* head = nullptr;
+    EXPECT_TRUE(store.GetCameraList(&head, 2, kCellId));
+    EXPECT_EQ(rel_test::CameraIds(head), (std::vector<int32_t>{kId, kId + 1}));
+    EXPECT_TRUE(store.GetCameraByID(&camera, kId));
+    EXPECT_TRUE(store.GetCameraByIndexCode(&camera, code.c_str()));
+    EXPECT_TRUE(store.GetCameraByMatrixCode(&camera, kMatrixCode));
+    bool allowed = false;
+    EXPECT_TRUE(store.CheckCameraPrivilegeByID(10004, kId, &allowed));
+    EXPECT_TRUE(store.CheckCameraPrivilegeByIndexCode(10004, code.c_str(), &allowed));
+    const std::string ids = std::to_string(kId) + "," + std::to_string(kId + 1);
+    EXPECT_TRUE(store.GetCameraListByIDs(&head, ids.c_str()));
+    EXPECT_EQ(rel_test::CameraIds(head).size(), 2u);
+    std::string notFound;
+    EXPECT_TRUE(store.GetCameraListByIndexCodes(&head, (code + "," + Marked("x")).c_str(), &notFound));
+    EXPECT_EQ(rel_test::CameraIds(head).size(), 1u) << "a code gives its first camera";
+    EXPECT_EQ(notFound, Marked("x") + ",");
+    IO_INFO* ioHead = nullptr;
+    EXPECT_TRUE(store.GetIOList(&ioHead, kCellId));
+    rel_test::IoIds(ioHead);
+    IO_INFO io;
+    EXPECT_TRUE(store.GetIOByID(&io, kId));
+    EXPECT_TRUE(store.GetIOByIndexCode(&io, Marked("i'").c_str()));
+    DEVICE_INFO device;
+    EXPECT_TRUE(store.GetDeviceByID(&device, kId));
+    EXPECT_TRUE(store.GetDeviceByIndexCode(&device, Marked("d'").c_str()));
+    EXPECT_STREQ(device.PASSWORD, kPassword);
+    TALK_CHANNEL* talkHead = nullptr;
+    EXPECT_TRUE(store.GetTalkChannelList(&talkHead, kCellId));
+    rel_test::TalkIds(talkHead);
+    TALK_CHANNEL talk;
+    EXPECT_TRUE(store.GetTalkChannelByID(&talk, kId));
+    EXPECT_TRUE(store.GetTalkChannelByIndexCode(&talk, Marked("t'").c_str()));
+    std::vector<CAMERA_STATUS> changes = {{kId, 1, nullptr}};
+    store.UpdateCameraStatus(Linked(changes));
+    store.RecountUserOrgStat(kCellId, 2);
+    int online = 0, total = 0;
+    EXPECT_TRUE(store.GetUserOrgStat(kCellId, &online, &total));
+    EXPECT_EQ(online, 1);
+    std::vector<CAMERA_INFO> gone = {Camera(kId)};
+    EXPECT_TRUE(store.DeleteCameras(Linked(gone)));
+    EXPECT_FALSE(store.GetCameraByID(&camera, kId));
+    store.ClearAll();
+}
+
+class Security : public store_test::FaultSafeTest {
+protected:
+    chan_test::ConfigLock m_configLock;
+    store_test::TempDir m_dir;
+};
+
+TEST_F(Security, NoTextOrIdentifierOfTheClientReachesSqlAsText) {
+    store_test::LogCapture log;
+    rel_test::SqlWatch watch;
+    CDataOper store;
+    ASSERT_TRUE(store.Init(m_dir.Path().c_str()));
+    MarkedSession(store);
+    store.UnInit();
+
+    const std::vector<std::string> texts = watch.Texts();
+    bool sawCodeLookup = false;
+    for (const std::string& sql : texts) {
+        EXPECT_EQ(sql.find(kMarker), std::string::npos) << sql;
+        for (int32_t number : {kId, kId + 1, kCellId, kMatrixCode})
+            EXPECT_EQ(sql.find(std::to_string(number)), std::string::npos) << sql;
+        sawCodeLookup |= sql.find("WHERE INDEXCODE = ?") != std::string::npos;
+    }
+    EXPECT_TRUE(sawCodeLookup) << "the watch saw the statements (" << texts.size() << ")";
+}
+
+TEST_F(Security, UserNamesAndPasswordsAppearInNoLogLineEvenWhenTheStorageFails) {
+    store_test::LogCapture log;
+    CDataOper store;
+    ASSERT_TRUE(store.Init(m_dir.Path().c_str()));
+    MarkedSession(store);
+    // A root repair logs cell names; device writes under a failing storage and a full
+    // disk, and reads whose rows fail, log nothing of the device either.
+    std::vector<CELL_INFO> rootless = {Cell(5, 9, "orphan"), Cell(6, 5, "below")};
+    store.SetCellList(Linked(rootless));
+    std::vector<DEVICE_INFO> devices = {Device(7, "DEV-7", kUserName, kPassword)};
+    for (const char* operation : {"TransBegin", "BeginBind", "BindString", "ExecuteBind",
+                                  "TransCommit", "BeginRead", "ReadStringByIndex"}) {
+        vellum::fault::Storage().Arm(0, -1, operation);
+        store.SetDeviceList(Linked(devices));
+        DEVICE_INFO device;
+        store.GetDeviceByID(&device, 7);
+        vellum::fault::Storage().Disarm();
+    }
+    store.SetScratchPageLimit(1);
+    std::vector<DEVICE_INFO> many;
+    for (int32_t id = 100; id < 400; ++id) many.push_back(Device(id, "D-" + std::to_string(id), kUserName, kPassword));
+    store.SetDeviceList(Linked(many));
+    store.UnInit();
+
+    std::size_t repairLines = 0;
+    for (const store_test::LogLine& line : log.Lines()) {
+        EXPECT_EQ(line.text.find(kUserName), std::string::npos) << line.text;
+        EXPECT_EQ(line.text.find(kPassword), std::string::npos) << line.text;
+        repairLines += line.text.find("CDataOper::SetCellList") != std::string::npos;
+    }
+    EXPECT_GT(repairLines, 0u) << "the capture saw the module's lines";
+}
+
+// Names of the directory's entries, with their permission bits.
+std::map<std::string, unsigned> Entries(const std::string& directory) {
+    std::map<std::string, unsigned> entries;
+    for (const auto& entry : std::filesystem::directory_iterator(directory)) {
+        struct stat info {};
+        lstat(entry.path().c_str(), &info);
+        entries[entry.path().filename().string()] = info.st_mode & 07777;
+    }
+    return entries;
+}
+
+TEST_F(Security, TheScratchFileIsPrivateAndAloneAtEveryStepAndGoneAfterUnInit) {
+    const mode_t previous = umask(0);
+    CDataOper store;
+    store_test::LogCapture log;
+    ASSERT_TRUE(store.Init(m_dir.Path().c_str()));
+    const std::string name = store.DbPath().substr(m_dir.Path().size());
+    const std::map<std::string, unsigned> alone = {{name, 0600u}};
+    EXPECT_EQ(Entries(m_dir.Path()), alone);
+
+    std::vector<CAMERA_INFO> cameras;
+    for (int32_t id = 1; id <= 2000; ++id) cameras.push_back(Camera(id, 4));
+    ASSERT_TRUE(store.SetCameraList(Linked(cameras), 0));
+    EXPECT_EQ(Entries(m_dir.Path()), alone) << "no journal or temporary file beside it";
+    CAMERA_INFO* head = nullptr;
+    ASSERT_TRUE(store.GetCameraList(&head, 2, 4));
+    rel_test::CameraIds(head);
+    store.ClearAll();
+    EXPECT_EQ(Entries(m_dir.Path()), alone);
+    ASSERT_TRUE(store.Init(m_dir.Path().c_str())) << "Init on an open instance";
+    EXPECT_EQ(Entries(m_dir.Path()), alone);
+    store.UnInit();
+    EXPECT_TRUE(Entries(m_dir.Path()).empty());
+
+    // A link planted at the path is neither followed nor removed, and no file appears
+    // at its target.
+    const std::string target = m_dir.Path() + "target";
+    ASSERT_EQ(symlink(target.c_str(), store.DbPath().c_str()), 0);
+    EXPECT_FALSE(store.Init(m_dir.Path().c_str()));
+    store.UnInit();
+    EXPECT_FALSE(store_test::Exists(target));
+    EXPECT_TRUE(store_test::Exists(store.DbPath()));
+    umask(previous);
+}
+
+}  // namespace
