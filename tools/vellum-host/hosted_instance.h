@@ -9,6 +9,7 @@
 
 #include "module_loader.h"
 
+// Used from one thread; takes no lock.
 class HostedInstance {
 public:
     // `module` must stay loaded until Finish or destruction.

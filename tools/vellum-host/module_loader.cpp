@@ -41,7 +41,7 @@ bool ModuleLoader::Load(const std::string& path, std::string& error) {
         return false;
     }
 
-    m_initResult = m_init();
+    m_init();  // its result, always 0, carries nothing
     m_initCalled = true;
 
     const PluginInfoList* list = m_getPluginInfo();
@@ -78,7 +78,6 @@ bool ModuleLoader::Unload(std::string* error) {
     m_getInstance = nullptr;
     m_getLastError = nullptr;
     m_initCalled = false;
-    m_initResult = 0;
     m_info = nullptr;
     m_instances = nullptr;
     return closed;

@@ -27,10 +27,7 @@ public:
     // False with `error` set when dlclose fails.
     bool Unload(std::string* error = nullptr);
 
-    bool IsLoaded() const { return m_handle != nullptr; }
     const std::string& Path() const { return m_path; }
-    int32_t InitResult() const { return m_initResult; }  // what XPLUGIN_Init returned
-    int32_t LastError() const { return m_getLastError(); }
     const PluginInfo& Info() const { return *m_info; }
     const InstanceFuncTable& Instances() const { return *m_instances; }
 
@@ -40,10 +37,11 @@ private:
     int32_t (*m_init)() = nullptr;
     int32_t (*m_uninit)() = nullptr;
     PluginInfoList* (*m_getPluginInfo)() = nullptr;
+    // Resolved as the client resolves them, so that a module lacking them is refused;
+    // the session has no use for them.
     PluginEntryTable* (*m_getInstance)() = nullptr;
     int32_t (*m_getLastError)() = nullptr;
     bool m_initCalled = false;
-    int32_t m_initResult = 0;
     const PluginInfo* m_info = nullptr;
     const InstanceFuncTable* m_instances = nullptr;
 };

@@ -8,6 +8,7 @@
 
 #include "measure.h"
 
+// Used from one thread; takes no lock.
 class Progress {
 public:
     // Shows nothing unless `enabled` (normally: standard error is a terminal).

@@ -43,6 +43,8 @@ struct StatisticsFigures {
     uint64_t topCellsOmitted = 0;
 };
 
+// Plays on the caller's thread, as the client's calls would; takes no lock of its own
+// (the instance serialises its operations).
 class Session {
 public:
     static constexpr std::size_t kBatch = 5000;       // records per deposit call

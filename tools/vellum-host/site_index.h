@@ -13,7 +13,7 @@
 
 // Built once over a site that passed ValidateSite; keeps a reference to it, so the
 // site must outlive the index and stay unchanged. Positions are indexes into the
-// site's vectors.
+// site's vectors. Unchanged after construction, so any thread may read it unlocked.
 class SiteIndex {
 public:
     static constexpr std::size_t kNone = static_cast<std::size_t>(-1);

@@ -241,3 +241,26 @@ TEST_F(SiteFile, ReadsTheHeaderWhereverItStandsAndRefusesAnotherFormatFirst) {
     EXPECT_EQ(Place(Load(R"({"format": "vellum-site", "version": 1, "cameras": [[1]]})"), m_path),
               "cameras[0]: must be an object, not array");
 }
+
+TEST_F(SiteFile, RefusesEveryTruncationAndCorruptionOfAValidFileWithAMessage) {
+    GeneratorParams params;
+    params.cameras = 60;
+    params.cells = 12;
+    std::string error;
+    ASSERT_TRUE(WriteSite(GenerateSite(params), m_path, error)) << error;
+    const std::string whole = ReadWhole(m_path);
+    for (std::size_t cut = 0; cut + 2 < whole.size(); cut += whole.size() / 97 + 1) {
+        const std::string message = Load(whole.substr(0, cut));
+        EXPECT_EQ(message.rfind(m_path + ": ", 0), 0u) << "cut at " << cut << ": " << message;
+    }
+    // Bytes that make the text another valid JSON document or none: either way the
+    // loader answers with a verdict, never a crash.
+    for (std::size_t at = 0; at < whole.size(); at += whole.size() / 89 + 1) {
+        for (char replacement : {'0', '"', '}', '\xff'}) {
+            std::string corrupted = whole;
+            corrupted[at] = replacement;
+            const std::string message = Load(corrupted);
+            EXPECT_TRUE(message.empty() || message.rfind(m_path + ": ", 0) == 0) << message;
+        }
+    }
+}
