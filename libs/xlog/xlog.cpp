@@ -29,11 +29,13 @@ void xlog_set_sink(xlog_sink sink, void* context) {
 }
 
 void xlog_write(int level, const char* module, const char* format, ...) {
-    char line[4096];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(line, sizeof line, format ? format : "", args);
-    va_end(args);
+    char line[4096] = "";
+    if (format != nullptr) {  // a null format writes an empty line
+        va_list args;
+        va_start(args, format);
+        std::vsnprintf(line, sizeof line, format, args);
+        va_end(args);
+    }
 
     std::lock_guard<std::mutex> guard(g_sinkMutex);
     if (g_sink != nullptr)
