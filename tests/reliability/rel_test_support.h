@@ -17,11 +17,25 @@ namespace rel_test {
 
 using chan_test::Camera;
 using chan_test::Org;
-using org_test::Cell;
 using org_test::Folder;
 using org_test::Linked;
 using org_test::SetText;
 using org_test::TakeList;
+
+// A cell, any identifier allowed (INT_MIN and INT_MAX included).
+inline CELL_INFO Cell(int32_t id, int32_t parentId, const std::string& indexCode,
+                      int32_t cellType = 1, int32_t sortOrder = 0, int32_t ownerId = 0) {
+    CELL_INFO cell;
+    std::memset(&cell, 0, sizeof cell);
+    cell.id = id;
+    cell.parentId = parentId;
+    SetText(cell.indexCode, indexCode);
+    SetText(cell.name, "cell " + indexCode);
+    cell.sortOrder = sortOrder;
+    cell.cellType = cellType;
+    cell.ownerId = ownerId;
+    return cell;
+}
 
 inline IO_INFO Io(int32_t id, int32_t cellId, const std::string& code) {
     IO_INFO io;
