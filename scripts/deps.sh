@@ -16,6 +16,9 @@ PACKAGES=(
     libgtest-dev
     libgmock-dev
     libbenchmark-dev
+    clang              # the fuzz preset: libFuzzer harness
+    libclang-rt-14-dev # libFuzzer and clang's sanitizer runtimes
+    valgrind           # the memcheck stage
 )
 
 is_installed() {

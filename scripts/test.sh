@@ -16,6 +16,11 @@ STAGES=(
     default-test
     asan-build
     asan-test
+    tsan-build
+    tsan-test
+    fuzz-build
+    fuzz-run
+    memcheck
 )
 
 stage_deps() { ./scripts/deps.sh; }
@@ -35,12 +40,26 @@ stage_default-test() { test_preset default; }
 stage_asan-build() { build_preset asan; }
 stage_asan-test() { test_preset asan; }
 
+# ThreadSanitizer over the reliability tests (the concurrency tests among them).
+stage_tsan-build() { build_preset tsan; }
+stage_tsan-test() { test_preset tsan; }
+
+# The libFuzzer harness (clang, ASan+UBSan), fuzzed for a minute from the seed corpus.
+stage_fuzz-build() { build_preset fuzz; }
+stage_fuzz-run() { ./scripts/fuzz.sh 60; }
+
+# The host-level tests of the default build under valgrind's memcheck.
+stage_memcheck() { ./scripts/memcheck.sh build/default; }
+
 # A test stage runs only when its build stage passed.
 declare -A RESULT=()
 prerequisite_of() {
     case "$1" in
         *-test) echo "${1%-test}-build" ;;
         default-build | asan-build) echo deps ;;
+        tsan-build | fuzz-build) echo deps ;;
+        fuzz-run) echo fuzz-build ;;
+        memcheck) echo default-build ;;
         *) echo "" ;;
     esac
 }
