@@ -45,9 +45,12 @@ public:
         const uint8_t selector = Byte();
         if (selector < 0xF0) return selector & 0x0F;
         switch (selector) {
-            case 0xF0: return INT_MIN;
-            case 0xF1: return INT_MAX;
-            case 0xF2: return -1;
+            case 0xF0:
+                return INT_MIN;
+            case 0xF1:
+                return INT_MAX;
+            case 0xF2:
+                return -1;
             default: {
                 uint32_t raw = 0;
                 Bytes(&raw, sizeof raw);

@@ -154,12 +154,24 @@ private:
 void Session::Step(uint8_t operation) {
     // Up to ten operations to a group; the groups follow the interface's order.
     switch (operation % 60 / 10) {
-        case 0: CellTree(operation % 10); break;
-        case 1: StoreData(operation % 10); break;
-        case 2: Views(operation % 10); break;
-        case 3: Cameras(operation % 10); break;
-        case 4: OtherChannels(operation % 10); break;
-        default: StatusAndLifecycle(operation % 10); break;
+        case 0:
+            CellTree(operation % 10);
+            break;
+        case 1:
+            StoreData(operation % 10);
+            break;
+        case 2:
+            Views(operation % 10);
+            break;
+        case 3:
+            Cameras(operation % 10);
+            break;
+        case 4:
+            OtherChannels(operation % 10);
+            break;
+        default:
+            StatusAndLifecycle(operation % 10);
+            break;
     }
 }
 
@@ -186,8 +198,9 @@ void Session::CellTree(uint8_t operation) {
         case 3: {
             const int32_t id = m_in.Id();
             const int32_t cellType = m_in.Byte() % 4;
-            Lookup<CELL_INFO>([&](CELL_INFO* out) { return m_store->GetCellInfo(out, id, cellType); },
-                              "GetCellInfo");
+            Lookup<CELL_INFO>(
+                [&](CELL_INFO* out) { return m_store->GetCellInfo(out, id, cellType); },
+                "GetCellInfo");
             break;
         }
         case 4: {
@@ -204,9 +217,9 @@ void Session::CellTree(uint8_t operation) {
         case 6: {
             const int32_t levels = m_in.Id();
             m_store->SetLevelCount(levels);
-            Check(m_store->GetMaxLevel() ==
-                      static_cast<int32_t>(static_cast<uint32_t>(levels) - 1u),
-                  "GetMaxLevel");
+            Check(
+                m_store->GetMaxLevel() == static_cast<int32_t>(static_cast<uint32_t>(levels) - 1u),
+                "GetMaxLevel");
             break;
         }
         case 7: {
@@ -259,7 +272,9 @@ void Session::StoreData(uint8_t operation) {
                 "GetStoreFolderByID");
             break;
         }
-        case 3: m_store->DeleteStoreFolder(m_in.Id()); break;
+        case 3:
+            m_store->DeleteStoreFolder(m_in.Id());
+            break;
         case 4: {
             const std::string name = m_in.Text();
             const int32_t id = m_in.Id();
@@ -309,7 +324,9 @@ void Session::StoreData(uint8_t operation) {
             Check(found ? out.next == nullptr : AllBytesAre(out, 0xA5), "GetStoreResByIndexCode");
             break;
         }
-        default: m_store->ClearStoreData(); break;
+        default:
+            m_store->ClearStoreData();
+            break;
     }
 }
 
@@ -346,7 +363,9 @@ void Session::Views(uint8_t operation) {
             const int32_t resId = m_in.Id();
             const int32_t ownerId = m_in.Id();
             Lookup<CUSTOM_VIEW_RES>(
-                [&](CUSTOM_VIEW_RES* out) { return m_store->GetCustomViewRes(out, resId, ownerId); },
+                [&](CUSTOM_VIEW_RES* out) {
+                    return m_store->GetCustomViewRes(out, resId, ownerId);
+                },
                 "GetCustomViewRes");
             CUSTOM_VIEW_RES* head = nullptr;
             const bool result = m_store->GetCustomViewResList(&head, m_in.Id());
@@ -428,7 +447,8 @@ void Session::Cameras(uint8_t operation) {
             const int32_t type = 10000 + m_in.Byte() % 20;
             const std::string code = m_in.Text();
             bool allowed = true;
-            const bool opened = m_store->CheckCameraPrivilegeByIndexCode(type, code.c_str(), &allowed);
+            const bool opened =
+                m_store->CheckCameraPrivilegeByIndexCode(type, code.c_str(), &allowed);
             Check(opened || !allowed, "CheckCameraPrivilegeByIndexCode");
             break;
         }
@@ -482,8 +502,9 @@ void Session::OtherChannels(uint8_t operation) {
             const int32_t id = m_in.Id();
             Lookup<IO_INFO>([&](IO_INFO* out) { return m_store->GetIOByID(out, id); }, "GetIOByID");
             const std::string code = m_in.Text();
-            Lookup<IO_INFO>([&](IO_INFO* out) { return m_store->GetIOByIndexCode(out, code.c_str()); },
-                            "GetIOByIndexCode");
+            Lookup<IO_INFO>(
+                [&](IO_INFO* out) { return m_store->GetIOByIndexCode(out, code.c_str()); },
+                "GetIOByIndexCode");
             break;
         }
         case 3: {
@@ -521,12 +542,18 @@ void Session::OtherChannels(uint8_t operation) {
                 "GetTalkChannelByID");
             const std::string code = m_in.Text();
             Lookup<TALK_CHANNEL>(
-                [&](TALK_CHANNEL* out) { return m_store->GetTalkChannelByIndexCode(out, code.c_str()); },
+                [&](TALK_CHANNEL* out) {
+                    return m_store->GetTalkChannelByIndexCode(out, code.c_str());
+                },
                 "GetTalkChannelByIndexCode");
             break;
         }
-        case 8: WriteSettings(m_in.Byte() & 1); break;
-        default: m_store->ClearAll(); break;
+        case 8:
+            WriteSettings(m_in.Byte() & 1);
+            break;
+        default:
+            m_store->ClearAll();
+            break;
     }
 }
 
@@ -555,8 +582,12 @@ void Session::StatusAndLifecycle(uint8_t operation) {
             Check(m_store->Init(ScratchPrefix().c_str()), "Init after UnInit");
             break;
         }
-        case 4: m_store->UnInit(); break;  // later operations find no database
-        case 5: Check(m_store->Init(ScratchPrefix().c_str()), "Init again"); break;
+        case 4:
+            m_store->UnInit();
+            break;  // later operations find no database
+        case 5:
+            Check(m_store->Init(ScratchPrefix().c_str()), "Init again");
+            break;
         default: {
             const auto changes = m_in.Records(vellum_fuzz::FillStatus);
             m_store->UpdateCameraStatus(Head(changes));

@@ -153,13 +153,13 @@ TEST(HostSession, CreatedAndSharedInstancesRunWholeSessionsAndLogNoSecrets) {
         Session(second.get(), table);
         // A second life of the first instance after UnInit.
         first->UnInit();
-        ASSERT_TRUE(first->Init((std::string(VELLUM_TEST_TMP) + "session-" +
-                                 std::to_string(getpid()) + "-").c_str()));
+        ASSERT_TRUE(first->Init(
+            (std::string(VELLUM_TEST_TMP) + "session-" + std::to_string(getpid()) + "-").c_str()));
         Session(first.get(), table);
     }
     IVellum* shared = table.GetSharedVellum();
-    ASSERT_TRUE(shared->Init((std::string(VELLUM_TEST_TMP) + "shared-" +
-                              std::to_string(getpid()) + "-").c_str()));
+    ASSERT_TRUE(shared->Init(
+        (std::string(VELLUM_TEST_TMP) + "shared-" + std::to_string(getpid()) + "-").c_str()));
     Session(shared, table);
     shared->UnInit();
     xlog_set_sink(nullptr, nullptr);

@@ -57,7 +57,8 @@ void DepositSite(CDataOper& store) {
     for (int w = 0; w < kWorkers; ++w) {
         cells.push_back(Cell(Leaf(w), kHub, "leaf-" + std::to_string(w), 2, w));
         cells.push_back(Cell(DepositCell(w), 0, "deposit-" + std::to_string(w), 2, w, 1));
-        for (int i = 0; i < kStatusCameras; ++i) cameras.push_back(Camera(StatusCamera(w, i), Leaf(w)));
+        for (int i = 0; i < kStatusCameras; ++i)
+            cameras.push_back(Camera(StatusCamera(w, i), Leaf(w)));
         stats.push_back(Org(Leaf(w), kStatusCameras, 0));
     }
     store.SetCellList(Linked(cells));
@@ -87,12 +88,14 @@ void WorkerRound(CDataOper& store, int w, int round) {
     EXPECT_TRUE(store.GetCameraList(&head, 2, DepositCell(w)));
     EXPECT_EQ(CameraIds(head).size(), static_cast<std::size_t>((round + 1) * kDepositCameras));
     CAMERA_INFO camera;
-    EXPECT_TRUE(store.GetCameraByIndexCode(&camera, ("CAM-" + std::to_string(DepositCamera(w, round, 0))).c_str()));
+    EXPECT_TRUE(store.GetCameraByIndexCode(
+        &camera, ("CAM-" + std::to_string(DepositCamera(w, round, 0))).c_str()));
     const std::string ids = std::to_string(StatusCamera(w, 0)) + "," +
                             std::to_string(DepositCamera(w, round, 1)) + ",1";
     head = nullptr;
     EXPECT_TRUE(store.GetCameraListByIDs(&head, ids.c_str()));
-    EXPECT_EQ(CameraIds(head), (std::vector<int32_t>{StatusCamera(w, 0), DepositCamera(w, round, 1)}));
+    EXPECT_EQ(CameraIds(head),
+              (std::vector<int32_t>{StatusCamera(w, 0), DepositCamera(w, round, 1)}));
     TALK_CHANNEL* talkHead = nullptr;
     EXPECT_TRUE(store.GetTalkChannelList(&talkHead, DepositCell(w)));
     EXPECT_EQ(TalkIds(talkHead).size(), static_cast<std::size_t>(round + 1));
@@ -233,7 +236,8 @@ TEST_F(Concurrency, EightWorkersWithAnInstanceEachEndAsASingleThreadedReplay) {
             auto store = std::make_unique<CDataOper>();
             EXPECT_TRUE(store->Init(m_dir.Path().c_str()));
             DepositSite(*store);
-            for (int other = 0; other < kWorkers; ++other) RunWorker(*store, (w + other) % kWorkers);
+            for (int other = 0; other < kWorkers; ++other)
+                RunWorker(*store, (w + other) % kWorkers);
             RecountLeaves(*store);
             results[w] = Capture(*store);
             CAMERA_INFO camera;

@@ -18,7 +18,8 @@ using rel_test::TalkIds;
 
 std::vector<TALK_CHANNEL> Talks(int32_t first, int32_t count, int32_t cellId) {
     std::vector<TALK_CHANNEL> talks;
-    for (int32_t id : Range(first, count)) talks.push_back(Talk(id, cellId, "T-" + std::to_string(id)));
+    for (int32_t id : Range(first, count))
+        talks.push_back(Talk(id, cellId, "T-" + std::to_string(id)));
     return talks;
 }
 

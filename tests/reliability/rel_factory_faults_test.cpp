@@ -19,14 +19,14 @@ using rel_test::Io;
 using rel_test::Linked;
 using rel_test::Org;
 using rel_test::SetText;
-using rel_test::Talk;
 using rel_test::TakeList;
+using rel_test::Talk;
 
 // What a builder does when the factory gives no record.
 enum class OnNull {
-    kSkip,           // builders over cached records: that element is left out
-    kStop,           // builders over database rows: the list ends there
-    kSkipRestOfGroup // the crowd folders of a resource: the rest of that folder's filings
+    kSkip,            // builders over cached records: that element is left out
+    kStop,            // builders over database rows: the list ends there
+    kSkipRestOfGroup  // the crowd folders of a resource: the rest of that folder's filings
 };
 
 struct ListQuery {
@@ -99,9 +99,8 @@ std::vector<ListQuery> Queries() {
              [](CDataOper& s, CROWD_FOLDER** h) { return s.GetCrowdFolderListByRes(1, 7, h); },
              [](const CROWD_FOLDER& r) { return r.id; })},
         {"GetCameraList", OnNull::kStop, true,
-         Lister<CAMERA_INFO>(
-             [](CDataOper& s, CAMERA_INFO** h) { return s.GetCameraList(h, 2, 4); },
-             [](const CAMERA_INFO& r) { return r.ID; })},
+         Lister<CAMERA_INFO>([](CDataOper& s, CAMERA_INFO** h) { return s.GetCameraList(h, 2, 4); },
+                             [](const CAMERA_INFO& r) { return r.ID; })},
         {"GetCameraListByIDs", OnNull::kSkip, true,
          Lister<CAMERA_INFO>(
              [](CDataOper& s, CAMERA_INFO** h) { return s.GetCameraListByIDs(h, "3,1,9,2,1"); },
@@ -110,7 +109,8 @@ std::vector<ListQuery> Queries() {
          Lister<CAMERA_INFO>(
              [](CDataOper& s, CAMERA_INFO** h) {
                  std::string notFound;
-                 const bool result = s.GetCameraListByIndexCodes(h, "CAM-2,CAM-9,CAM-1,CAM-3", &notFound);
+                 const bool result =
+                     s.GetCameraListByIndexCodes(h, "CAM-2,CAM-9,CAM-1,CAM-3", &notFound);
                  int listed = 0;
                  for (CAMERA_INFO* r = *h; r != nullptr; r = r->next) ++listed;
                  // Each code comes back either as a record or in notFound.
@@ -201,7 +201,8 @@ protected:
         ASSERT_TRUE(m_store.SetCameraList(Linked(cameras), 0));
         std::vector<IO_INFO> ios = {Io(71, 4, "IO-1"), Io(72, 4, "IO-2"), Io(73, 4, "IO-3")};
         ASSERT_TRUE(m_store.SetIOList(Linked(ios)));
-        std::vector<TALK_CHANNEL> talks = {Talk(81, 4, "T-1"), Talk(82, 4, "T-2"), Talk(83, 4, "T-3")};
+        std::vector<TALK_CHANNEL> talks = {Talk(81, 4, "T-1"), Talk(82, 4, "T-2"),
+                                           Talk(83, 4, "T-3")};
         ASSERT_TRUE(m_store.SetTalkChannelList(Linked(talks)));
     }
 };

@@ -24,8 +24,8 @@ using rel_test::Org;
 using rel_test::Range;
 using rel_test::Sentinel;
 using rel_test::SetText;
-using rel_test::Talk;
 using rel_test::TakeList;
+using rel_test::Talk;
 
 // Codes that would change a statement, a format or a conversion if they were ever
 // treated as anything but bytes. None holds a comma (a separator in code lists).
@@ -131,14 +131,18 @@ TEST_F(HostileInput, QuotedSqlAndFormatCodesAreStoredAndFoundExactly) {
 
 TEST_F(HostileInput, BytesTheCodePageCannotHoldAreReplacedOneByOneInNames) {
     std::vector<CAMERA_INFO> cameras = {Camera(1)};
-    SetText(cameras[0].CAMNAME, "ab\xff\xfe" "cd\xc3");
+    SetText(cameras[0].CAMNAME,
+            "ab\xff\xfe"
+            "cd\xc3");
     std::vector<TALK_CHANNEL> talks = {Talk(1, 7, "T-1")};
     SetText(talks[0].TALKNAME, "\x80name");
     ASSERT_TRUE(m_store.SetCameraList(Linked(cameras), 0));
     ASSERT_TRUE(m_store.SetTalkChannelList(Linked(talks)));
     CAMERA_INFO camera;
     ASSERT_TRUE(m_store.GetCameraByID(&camera, 1));
-    EXPECT_EQ(std::string(camera.CAMNAME), "ab\xEF\xBF\xBD\xEF\xBF\xBD" "cd\xEF\xBF\xBD");
+    EXPECT_EQ(std::string(camera.CAMNAME),
+              "ab\xEF\xBF\xBD\xEF\xBF\xBD"
+              "cd\xEF\xBF\xBD");
     TALK_CHANNEL talk;
     ASSERT_TRUE(m_store.GetTalkChannelByID(&talk, 1));
     EXPECT_EQ(std::string(talk.TALKNAME), "\xEF\xBF\xBDname");
@@ -227,9 +231,9 @@ TEST_F(HostileInput, IdentifierListsOfAHundredThousandEntriesAnswerInOrder) {
 TEST_F(HostileInput, CyclicCellAndFolderTreesEndEveryWalk) {
     // A cycle of type-1 cells with no root, a cycle of type-2 cells holding a camera
     // with statistics on every cell, and a cell that is its own parent.
-    std::vector<CELL_INFO> cells = {Cell(1, 3, "c1"), Cell(2, 1, "c2"), Cell(3, 2, "c3"),
-                                    Cell(10, 11, "s10", 2), Cell(11, 10, "s11", 2),
-                                    Cell(20, 20, "self", 2)};
+    std::vector<CELL_INFO> cells = {Cell(1, 3, "c1"),       Cell(2, 1, "c2"),
+                                    Cell(3, 2, "c3"),       Cell(10, 11, "s10", 2),
+                                    Cell(11, 10, "s11", 2), Cell(20, 20, "self", 2)};
     m_store.SetCellList(Linked(cells));
     std::vector<USER_ORG> stats = {Org(10, 1, 0), Org(11, 1, 0), Org(1, 1, 0), Org(20, 1, 0)};
     m_store.SetUserOrgStatList(Linked(stats));
@@ -299,7 +303,8 @@ TEST_F(HostileInput, ExtremeIdentifiersAreOrdinaryKeys) {
 
     m_store.SetLevelCount(INT_MIN);
     EXPECT_EQ(m_store.GetMaxLevel(), INT_MAX);
-    std::vector<STORE_FOLDER> folders = {Folder(INT_MIN, INT_MAX, "a"), Folder(INT_MAX, INT_MIN, "b")};
+    std::vector<STORE_FOLDER> folders = {Folder(INT_MIN, INT_MAX, "a"),
+                                         Folder(INT_MAX, INT_MIN, "b")};
     m_store.SetStoreFolderList(Linked(folders));
     m_store.DeleteStoreFolder(INT_MIN);
     STORE_FOLDER folder;

@@ -72,7 +72,8 @@ void MarkedSession(CDataOper& store) {
     EXPECT_TRUE(store.GetCameraListByIDs(&head, ids.c_str()));
     EXPECT_EQ(rel_test::CameraIds(head).size(), 2u);
     std::string notFound;
-    EXPECT_TRUE(store.GetCameraListByIndexCodes(&head, (code + "," + Marked("x")).c_str(), &notFound));
+    EXPECT_TRUE(
+        store.GetCameraListByIndexCodes(&head, (code + "," + Marked("x")).c_str(), &notFound));
     EXPECT_EQ(rel_test::CameraIds(head).size(), 1u) << "a code gives its first camera";
     EXPECT_EQ(notFound, Marked("x") + ",");
     IO_INFO* ioHead = nullptr;
@@ -148,7 +149,8 @@ TEST_F(Security, UserNamesAndPasswordsAppearInNoLogLineEvenWhenTheStorageFails) 
     }
     store.SetScratchPageLimit(1);
     std::vector<DEVICE_INFO> many;
-    for (int32_t id = 100; id < 400; ++id) many.push_back(Device(id, "D-" + std::to_string(id), kUserName, kPassword));
+    for (int32_t id = 100; id < 400; ++id)
+        many.push_back(Device(id, "D-" + std::to_string(id), kUserName, kPassword));
     store.SetDeviceList(Linked(many));
     store.UnInit();
 

@@ -19,8 +19,8 @@ void Record(const char* sql, int length) {
     std::lock_guard<std::mutex> guard(g_mutex);
     if (!g_watching) return;
     // A length counts the bytes of the text, its terminator included or not.
-    g_texts.emplace_back(sql, length < 0 ? std::strlen(sql)
-                                         : strnlen(sql, static_cast<std::size_t>(length)));
+    g_texts.emplace_back(
+        sql, length < 0 ? std::strlen(sql) : strnlen(sql, static_cast<std::size_t>(length)));
 }
 
 template <class Function>
@@ -50,16 +50,17 @@ std::vector<std::string> SqlWatch::Texts() const {
 
 }  // namespace rel_test
 
-extern "C" int sqlite3_prepare_v2(sqlite3* db, const char* sql, int length, sqlite3_stmt** statement,
-                                  const char** tail) {
+extern "C" int sqlite3_prepare_v2(sqlite3* db, const char* sql, int length,
+                                  sqlite3_stmt** statement, const char** tail) {
     using Prepare = int (*)(sqlite3*, const char*, int, sqlite3_stmt**, const char**);
     static const Prepare next = Next<Prepare>("sqlite3_prepare_v2");
     Record(sql, length);
     return next(db, sql, length, statement, tail);
 }
 
-extern "C" int sqlite3_exec(sqlite3* db, const char* sql, int (*callback)(void*, int, char**, char**),
-                            void* argument, char** message) {
+extern "C" int sqlite3_exec(sqlite3* db, const char* sql,
+                            int (*callback)(void*, int, char**, char**), void* argument,
+                            char** message) {
     using Exec = int (*)(sqlite3*, const char*, int (*)(void*, int, char**, char**), void*, char**);
     static const Exec next = Next<Exec>("sqlite3_exec");
     Record(sql, -1);

@@ -28,13 +28,12 @@ using rel_test::Talk;
 // Everything an operation answered, in a form two runs can compare.
 struct Answer {
     bool result = false;
-    bool untouched = false;       // single look-ups: the caller's record was not written
-    std::vector<int32_t> ids;     // lists: the records' ids; look-ups: the id found
-    std::string detail;           // what else the operation handed back
+    bool untouched = false;    // single look-ups: the caller's record was not written
+    std::vector<int32_t> ids;  // lists: the records' ids; look-ups: the id found
+    std::string detail;        // what else the operation handed back
 
     bool operator==(const Answer& o) const {
-        return result == o.result && untouched == o.untouched && ids == o.ids &&
-               detail == o.detail;
+        return result == o.result && untouched == o.untouched && ids == o.ids && detail == o.detail;
     }
 };
 
@@ -216,7 +215,8 @@ std::vector<Step> Scenario(const std::string& prefix) {
          }},
         {"GetTalkChannelByID", Kind::kLookup,
          [](CDataOper& s) {
-             return Lookup<TALK_CHANNEL>([&](TALK_CHANNEL* r) { return s.GetTalkChannelByID(r, 2); });
+             return Lookup<TALK_CHANNEL>(
+                 [&](TALK_CHANNEL* r) { return s.GetTalkChannelByID(r, 2); });
          }},
         {"GetTalkChannelByIndexCode", Kind::kLookup,
          [](CDataOper& s) {
@@ -225,7 +225,8 @@ std::vector<Step> Scenario(const std::string& prefix) {
          }},
         {"UpdateCameraStatus", Kind::kOther,
          [](CDataOper& s) {
-             std::vector<CAMERA_STATUS> changes = {{1, 1, nullptr}, {2, 1, nullptr}, {5, 1, nullptr}};
+             std::vector<CAMERA_STATUS> changes = {
+                 {1, 1, nullptr}, {2, 1, nullptr}, {5, 1, nullptr}};
              s.UpdateCameraStatus(Linked(changes));
              return Answer();
          }},
@@ -275,9 +276,9 @@ std::vector<Step> Scenario(const std::string& prefix) {
 
 // Every storage operation's name, as its fault point knows it.
 const char* const kStorageOperations[] = {
-    "OpenFile",   "IsConnected", "ExecuteSql",  "TransBegin",         "TransCommit",
-    "BeginBind",  "BindInteger", "BindString",  "ExecuteBind",        "EndBind",
-    "BeginRead",  "ReadNext",    "EndRead",     "ReadIntegerByIndex", "ReadStringByIndex",
+    "OpenFile",     "IsConnected", "ExecuteSql", "TransBegin",         "TransCommit",
+    "BeginBind",    "BindInteger", "BindString", "ExecuteBind",        "EndBind",
+    "BeginRead",    "ReadNext",    "EndRead",    "ReadIntegerByIndex", "ReadStringByIndex",
     "CloseStorage",
 };
 
@@ -300,11 +301,15 @@ void ExpectContractAnswer(const Step& step, const std::string& failed, const Ans
     const bool queryFailed = failed == "BeginRead" || failed == "ReadNext";
     const bool columnFailed = failed == "ReadIntegerByIndex" || failed == "ReadStringByIndex";
     switch (step.kind) {
-        case Kind::kInit: EXPECT_EQ(got.result, failed != "OpenFile"); break;
-        case Kind::kWrite: EXPECT_TRUE(got.result); break;
+        case Kind::kInit:
+            EXPECT_EQ(got.result, failed != "OpenFile");
+            break;
+        case Kind::kWrite:
+            EXPECT_TRUE(got.result);
+            break;
         case Kind::kTalkWrite:
-            EXPECT_EQ(got.result,
-                      !(failed == "TransBegin" || failed == "BeginBind" || failed == "TransCommit"));
+            EXPECT_EQ(got.result, !(failed == "TransBegin" || failed == "BeginBind" ||
+                                    failed == "TransCommit"));
             break;
         case Kind::kLookup:
             if (queryFailed) {
@@ -341,7 +346,8 @@ void ExpectContractAnswer(const Step& step, const std::string& failed, const Ans
                 }
             }
             break;
-        case Kind::kOther: break;
+        case Kind::kOther:
+            break;
     }
 }
 
@@ -420,8 +426,8 @@ TEST_F(StorageFaultSweep, EveryCallOfTheScenarioFailsInTurnAndEachAnswerKeepsIts
         if (step.kind != Kind::kOther) {
             EXPECT_EQ(stepsHit.count(step.name), 1u) << step.name;
         }
-    std::cout << "[ figures  ] storage faults injected: " << injected << " over "
-              << steps.size() << " operations\n";
+    std::cout << "[ figures  ] storage faults injected: " << injected << " over " << steps.size()
+              << " operations\n";
 }
 
 using FailedColumnRead = chan_test::ChannelTest;
