@@ -58,7 +58,7 @@ bool CDataOper::GetStoreFolderByID(STORE_FOLDER* out, int id) {
 void CDataOper::DeleteStoreFolder(int id) {
     StoreLock lock(&m_lock);
     if (m_mapStoreFolder.erase(id) == 0) return;
-    m_mapStoreRes.erase(id);
+    EraseStoreResCollection(id);
 
     // Children by parent, each in ascending id; parent links do not change during the
     // removal, so one pass replaces a scan per removed folder.
@@ -73,7 +73,7 @@ void CDataOper::DeleteStoreFolder(int id) {
         if (children == childrenOf.end()) continue;
         for (int32_t child : children->second) {
             if (m_mapStoreFolder.erase(child) == 0) continue;  // already removed on a cycle
-            m_mapStoreRes.erase(child);
+            EraseStoreResCollection(child);
             pending.push_back(child);
         }
     }

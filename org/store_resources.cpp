@@ -2,6 +2,9 @@
 // listings, counts, look-ups across folders, single deletes and the clearing of both
 // storage caches. Every operation holds m_lock.
 #include <algorithm>
+#include <set>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "libs/objfactory/ObjFactory.h"
@@ -11,17 +14,29 @@
 namespace {
 
 using ResourceMap = std::map<int32_t, std::map<std::string, STORE_RES>>;
+using FoldersByCode = std::unordered_map<std::string, std::set<int32_t>>;
 
-// The first record, in ascending folder id, with this index code and type. Within one
-// collection the index code is unique, so each folder needs one keyed look-up.
-const STORE_RES* FindResource(const ResourceMap& folders, const char* indexCode, int resType) {
-    const std::string code(indexCode);
-    for (const auto& [folderId, resources] : folders) {
-        auto resource = resources.find(code);
-        if (resource != resources.end() && resource->second.resType == resType)
+// The first record, in ascending folder id, with this index code and type. Only the
+// folders that hold the code are visited; within one the code is unique.
+const STORE_RES* FindResource(const ResourceMap& folders, const FoldersByCode& foldersByCode,
+                              const char* indexCode, int resType) {
+    auto holders = foldersByCode.find(indexCode);
+    if (holders == foldersByCode.end()) return nullptr;
+    for (int32_t folderId : holders->second) {
+        auto resources = folders.find(folderId);
+        if (resources == folders.end()) continue;
+        auto resource = resources->second.find(holders->first);
+        if (resource != resources->second.end() && resource->second.resType == resType)
             return &resource->second;
     }
     return nullptr;
+}
+
+void ForgetHolder(FoldersByCode& foldersByCode, const std::string& code, int32_t folderId) {
+    auto holders = foldersByCode.find(code);
+    if (holders == foldersByCode.end()) return;
+    holders->second.erase(folderId);
+    if (holders->second.empty()) foldersByCode.erase(holders);
 }
 
 }  // namespace
@@ -32,8 +47,11 @@ bool CDataOper::SetStoreResList(const STORE_RES* list) {
     StoreLock lock(&m_lock);
     if (list == nullptr) return false;
     std::map<std::string, STORE_RES>& resources = m_mapStoreRes[list->folderId];
-    for (const STORE_RES* resource = list; resource != nullptr; resource = resource->next)
-        resources[FieldText(resource->indexCode)] = *resource;
+    for (const STORE_RES* resource = list; resource != nullptr; resource = resource->next) {
+        std::string code = FieldText(resource->indexCode);
+        m_mapStoreResFolders[code].insert(list->folderId);
+        resources[std::move(code)] = *resource;
+    }
     return true;
 }
 
@@ -42,7 +60,16 @@ void CDataOper::DeleteStoreRes(const char* indexCode, int folderId) {
     StoreLock lock(&m_lock);
     if (indexCode == nullptr) return;
     auto resources = m_mapStoreRes.find(folderId);
-    if (resources != m_mapStoreRes.end()) resources->second.erase(indexCode);
+    if (resources != m_mapStoreRes.end() && resources->second.erase(indexCode) != 0)
+        ForgetHolder(m_mapStoreResFolders, indexCode, folderId);
+}
+
+void CDataOper::EraseStoreResCollection(int32_t folderId) {
+    auto resources = m_mapStoreRes.find(folderId);
+    if (resources == m_mapStoreRes.end()) return;
+    for (const auto& entry : resources->second)
+        ForgetHolder(m_mapStoreResFolders, entry.first, folderId);
+    m_mapStoreRes.erase(resources);
 }
 
 // Every entry filed under the folder, whatever its own folderId.
@@ -56,7 +83,8 @@ int CDataOper::GetStoreResCount(int folderId) {
 bool CDataOper::GetStoreResByIndexCode(STORE_RES* out, const char* indexCode, int resType) {
     StoreLock lock(&m_lock);
     if (out == nullptr || indexCode == nullptr) return false;
-    const STORE_RES* resource = FindResource(m_mapStoreRes, indexCode, resType);
+    const STORE_RES* resource =
+        FindResource(m_mapStoreRes, m_mapStoreResFolders, indexCode, resType);
     if (resource == nullptr) return false;
     CopyRecordOut(out, *resource);
     return true;
@@ -85,12 +113,14 @@ bool CDataOper::GetStoreResList(STORE_RES** head, int folderId) {
 
 bool CDataOper::IsStoreResExist(const char* indexCode, int resType) {
     StoreLock lock(&m_lock);
-    return indexCode != nullptr && FindResource(m_mapStoreRes, indexCode, resType) != nullptr;
+    return indexCode != nullptr &&
+           FindResource(m_mapStoreRes, m_mapStoreResFolders, indexCode, resType) != nullptr;
 }
 
 // Empties the resource cache, then the folder cache.
 void CDataOper::ClearStoreData() {
     StoreLock lock(&m_lock);
     m_mapStoreRes.clear();
+    m_mapStoreResFolders.clear();
     m_mapStoreFolder.clear();
 }

@@ -114,6 +114,7 @@ void CDataOper::ClearAll() {
 
 void CDataOper::ClearCaches() {
     m_mapStoreRes.clear();
+    m_mapStoreResFolders.clear();
     m_vecUserOrg.clear();
     m_mapCell.clear();
     m_cellIndex.Clear();

@@ -12,7 +12,9 @@
 
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "libs/storage/DataStorage.h"
@@ -128,8 +130,8 @@ private:
     static constexpr std::size_t kTransientContextSize = 528;
 
     // --- store core (store/) ---
-    void CreateSchema();       // REQUIRES: m_lock held
-    void ClearCaches();        // the members UnInit and ClearAll empty; REQUIRES: m_lock held
+    void CreateSchema();  // REQUIRES: m_lock held
+    void ClearCaches();   // the members UnInit and ClearAll empty; REQUIRES: m_lock held
 
     // --- channel tables (channels/); each REQUIRES: m_lock held ---
     // Fills `out` (zeroed by the caller) from the current CAMERAINFO row of m_storage's
@@ -146,6 +148,10 @@ private:
     void CountCellCameras(int cellId, int* online, int* total);
     void RecountOneCell(int cellId, int cellType);
 
+    // --- organisation caches (org/); each REQUIRES: m_lock held ---
+    // Removes the resource collection filed under `folderId`, and its index entries.
+    void EraseStoreResCollection(int32_t folderId);
+
     // State below is protected by m_lock, except the context blocks and the two
     // integer registers (see the file comment). Declaration order is construction order.
     std::map<std::string, CELL_INFO> m_mapCell;
@@ -154,6 +160,9 @@ private:
     std::vector<USER_ORG> m_vecUserOrg;
     std::map<int32_t, STORE_FOLDER> m_mapStoreFolder;
     std::map<int32_t, std::map<std::string, STORE_RES>> m_mapStoreRes;
+    // --- org/: for each index code, the folders whose collection holds it (ascending),
+    // changed with every change to m_mapStoreRes; look-ups across folders read it ---
+    std::unordered_map<std::string, std::set<int32_t>> m_mapStoreResFolders;
     std::vector<CUSTOM_VIEW> m_vecCustomView;
     std::vector<CUSTOM_VIEW_ORG> m_vecCustomViewOrg;
     std::map<int32_t, std::vector<CUSTOM_VIEW_RES>> m_mapCustomViewRes;

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
+#include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -33,6 +36,7 @@ protected:
     }
 
     CDataOper m_store;
+    std::vector<STORE_FOLDER> m_folders;  // deposited one by one; next stays null
 };
 
 using StoreResourceFiling = StoreResourceTest;
@@ -146,3 +150,67 @@ TEST_F(StoreResourceRemoval, ClearStoreDataEmptiesResourcesAndFolders) {
 }
 
 }  // namespace
+
+namespace {
+
+// A plain model of the resource cache: folders in ascending id, codes in order.
+using ResourceModel = std::map<int32_t, std::map<std::string, STORE_RES>>;
+
+const STORE_RES* ScanModel(const ResourceModel& model, const std::string& code, int resType) {
+    for (const auto& [folderId, resources] : model) {
+        auto found = resources.find(code);
+        if (found != resources.end() && found->second.resType == resType) return &found->second;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+// Deposits, single deletes and folder deletes in random order; after each step every
+// code and type is looked up across folders and compared with a scan of the model.
+TEST_F(StoreResourceLookup, AnswersLikeAScanOfEveryFolderThroughDepositsAndDeletes) {
+    std::mt19937 random(7);
+    ResourceModel model;
+    std::set<int> cached;  // folders still in the folder cache; folder f's parent is f / 4
+    for (int folder = 1; folder <= 12; ++folder, cached.insert(folder - 1))
+        m_store.SetStoreFolderList(&(m_folders.emplace_back(Folder(folder, folder / 4, "f"))));
+    auto pick = [&](int bound) { return static_cast<int>(random() % bound); };
+    for (int step = 0; step < 300; ++step) {
+        const int folder = 1 + pick(12);
+        const std::string code = "c" + std::to_string(pick(15));
+        switch (pick(6)) {
+            case 0:
+                m_store.DeleteStoreRes(code.c_str(), folder);
+                if (model.count(folder)) model[folder].erase(code);
+                break;
+            case 1:
+                if (pick(4) != 0) break;  // a folder with its descendants, rarely
+                m_store.DeleteStoreFolder(folder);
+                if (cached.erase(folder) == 0) break;  // not cached: nothing goes
+                model.erase(folder);
+                for (int child = folder * 4; child < folder * 4 + 4; ++child)
+                    if (cached.erase(child) != 0) model.erase(child);
+                break;
+            default: {
+                std::vector<STORE_RES> list{
+                    Resource(folder, code, pick(3)),
+                    Resource(folder, "c" + std::to_string(pick(15)), pick(3))};
+                Deposit(list);
+                for (const STORE_RES& resource : list) model[folder][resource.indexCode] = resource;
+            }
+        }
+        for (int c = 0; c < 15; ++c) {
+            const std::string probe = "c" + std::to_string(c);
+            for (int type = 0; type < 3; ++type) {
+                const STORE_RES* expected = ScanModel(model, probe, type);
+                STORE_RES out = Resource(-1, "untouched");
+                ASSERT_EQ(m_store.GetStoreResByIndexCode(&out, probe.c_str(), type),
+                          expected != nullptr);
+                ASSERT_EQ(m_store.IsStoreResExist(probe.c_str(), type), expected != nullptr);
+                if (expected != nullptr) {
+                    ASSERT_TRUE(org_test::SameRecord(out, *expected));
+                }
+            }
+        }
+    }
+}
