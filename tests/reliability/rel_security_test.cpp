@@ -1,14 +1,7 @@
 // Security properties over whole sessions: no argument of the client's reaches SQL as
-// text; device user names and passwords appear in no log line, failures included;
-// the scratch file is private at every step, the only file the instance makes, never
-// reached through a link, and gone after UnInit.
+// text; device user names and passwords appear in no log line, failures included. The
+// scratch file's privacy is checked by the storage and store scratch-file tests.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <climits>
-#include <filesystem>
-#include <map>
 
 #include "rel_sql_watch.h"
 #include "rel_test_support.h"
@@ -161,51 +154,6 @@ TEST_F(Security, UserNamesAndPasswordsAppearInNoLogLineEvenWhenTheStorageFails) 
         repairLines += line.text.find("CDataOper::SetCellList") != std::string::npos;
     }
     EXPECT_GT(repairLines, 0u) << "the capture saw the module's lines";
-}
-
-// Names of the directory's entries, with their permission bits.
-std::map<std::string, unsigned> Entries(const std::string& directory) {
-    std::map<std::string, unsigned> entries;
-    for (const auto& entry : std::filesystem::directory_iterator(directory)) {
-        struct stat info {};
-        lstat(entry.path().c_str(), &info);
-        entries[entry.path().filename().string()] = info.st_mode & 07777;
-    }
-    return entries;
-}
-
-TEST_F(Security, TheScratchFileIsPrivateAndAloneAtEveryStepAndGoneAfterUnInit) {
-    const mode_t previous = umask(0);
-    CDataOper store;
-    store_test::LogCapture log;
-    ASSERT_TRUE(store.Init(m_dir.Path().c_str()));
-    const std::string name = store.DbPath().substr(m_dir.Path().size());
-    const std::map<std::string, unsigned> alone = {{name, 0600u}};
-    EXPECT_EQ(Entries(m_dir.Path()), alone);
-
-    std::vector<CAMERA_INFO> cameras;
-    for (int32_t id = 1; id <= 2000; ++id) cameras.push_back(Camera(id, 4));
-    ASSERT_TRUE(store.SetCameraList(Linked(cameras), 0));
-    EXPECT_EQ(Entries(m_dir.Path()), alone) << "no journal or temporary file beside it";
-    CAMERA_INFO* head = nullptr;
-    ASSERT_TRUE(store.GetCameraList(&head, 2, 4));
-    rel_test::CameraIds(head);
-    store.ClearAll();
-    EXPECT_EQ(Entries(m_dir.Path()), alone);
-    ASSERT_TRUE(store.Init(m_dir.Path().c_str())) << "Init on an open instance";
-    EXPECT_EQ(Entries(m_dir.Path()), alone);
-    store.UnInit();
-    EXPECT_TRUE(Entries(m_dir.Path()).empty());
-
-    // A link planted at the path is neither followed nor removed, and no file appears
-    // at its target.
-    const std::string target = m_dir.Path() + "target";
-    ASSERT_EQ(symlink(target.c_str(), store.DbPath().c_str()), 0);
-    EXPECT_FALSE(store.Init(m_dir.Path().c_str()));
-    store.UnInit();
-    EXPECT_FALSE(store_test::Exists(target));
-    EXPECT_TRUE(store_test::Exists(store.DbPath()));
-    umask(previous);
 }
 
 }  // namespace
