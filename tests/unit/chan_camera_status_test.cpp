@@ -242,17 +242,6 @@ TEST_F(UserOrgRecords, TheListHoldsMatchingRecordsInDepositOrderAndDuplicates) {
     EXPECT_FALSE(m_store.GetUserOrgList(nullptr, 7));
 }
 
-TEST_F(UserOrgRecords, AFactoryNullSkipsOnlyThatRecord) {
-    std::vector<USER_ORG> orgs = {Org(1, 0, 0), Org(2, 0, 0), Org(3, 0, 0)};
-    m_store.SetUserOrgList(Linked(orgs));
-    vellum::fault::ObjFactory().Arm(0, 1);
-    USER_ORG* head = nullptr;
-    ASSERT_TRUE(m_store.GetUserOrgList(&head, 0));
-    std::vector<USER_ORG> listed = TakeList(head);
-    ASSERT_EQ(listed.size(), 2u);
-    EXPECT_EQ(listed[0].orgId, 2);
-}
-
 TEST_F(UserOrgRecords, ClearAllEmptiesTheListButKeepsTheStatistics) {
     std::vector<USER_ORG> orgs = {Org(1, 6, 5)};
     m_store.SetUserOrgList(Linked(orgs));

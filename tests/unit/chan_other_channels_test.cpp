@@ -227,13 +227,6 @@ TEST_F(TalkChannels, ADuplicateKeepsTheFirstNameAndTheWriteStillSucceeds) {
     EXPECT_TRUE(m_store.GetTalkChannelByID(&read, 2));
 }
 
-TEST_F(TalkChannels, AFailedTransactionStartWritesNothingAndReportsFalse) {
-    std::vector<TALK_CHANNEL> talks = {Talk(1, 5)};
-    vellum::fault::Storage().Arm(0, 1, "TransBegin");
-    EXPECT_FALSE(m_store.SetTalkChannelList(Linked(talks)));
-    EXPECT_EQ(store_test::Peek(m_store.DbPath()).Count("TALKCHANNEL"), 0);
-}
-
 TEST_F(TalkChannels, AFailedStatementEndsTheTransactionAndReportsFalse) {
     std::vector<TALK_CHANNEL> talks = {Talk(1, 5)};
     vellum::fault::Storage().Arm(0, 1, "BeginBind");
@@ -242,12 +235,6 @@ TEST_F(TalkChannels, AFailedStatementEndsTheTransactionAndReportsFalse) {
     vellum::fault::Storage().Disarm();
     EXPECT_TRUE(m_store.SetTalkChannelList(Linked(talks)));  // no transaction was left open
     EXPECT_EQ(store_test::Peek(m_store.DbPath()).Count("TALKCHANNEL"), 1);
-}
-
-TEST_F(TalkChannels, AFailedCommitReportsFalse) {
-    std::vector<TALK_CHANNEL> talks = {Talk(1, 5)};
-    vellum::fault::Storage().Arm(0, 1, "TransCommit");
-    EXPECT_FALSE(m_store.SetTalkChannelList(Linked(talks)));
 }
 
 TEST_F(TalkChannels, ANullListIsRefusedWithoutATransaction) {

@@ -266,13 +266,6 @@ TEST_F(CellTreeChildren, OtherTypesAndNullOutBuildNothing) {
     EXPECT_EQ(ChildIds(1, 1), std::vector<int>{2});  // the type-3 cell is nobody's child
 }
 
-TEST_F(CellTreeChildren, RecordTheFactoryCannotMakeIsSkipped) {
-    Deposit(
-        {Cell(1, 0, "root"), Cell(2, 1, "a", 1, 1), Cell(3, 1, "b", 1, 2), Cell(4, 1, "c", 1, 3)});
-    vellum::fault::ObjFactory().Arm(1, 1);
-    EXPECT_EQ(ChildIds(1, 1), (std::vector<int>{2, 4}));
-}
-
 TEST_F(CellTreeChildren, RepairMovesTheCellAmongTheRoots) {
     Deposit({Cell(1, 9, "a"), Cell(2, 1, "b")});
     EXPECT_EQ(ChildIds(0, 1), std::vector<int>{1});

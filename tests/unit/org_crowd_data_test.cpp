@@ -108,16 +108,6 @@ TEST_F(CrowdResourceList, SameListTwiceIsListedTwiceWithZeroFilledBoundedCopies)
         EXPECT_TRUE(org_test::SameRecord(listed[i], i % 2 ? expectedLong : expectedOne)) << i;
 }
 
-TEST_F(CrowdResourceList, RecordTheFactoryCannotMakeIsSkipped) {
-    DepositResources({CrowdResource(1, 5, "a"), CrowdResource(2, 5, "b")}, 3);
-    vellum::fault::ObjFactory().Arm(0, 1);
-    CROWD_RES* head = nullptr;
-    ASSERT_TRUE(m_store.GetCrowdResList(3, &head));
-    const std::vector<CROWD_RES> listed = TakeList(head);
-    ASSERT_EQ(listed.size(), 1u);
-    EXPECT_EQ(listed[0].resId, 2);
-}
-
 using CrowdFoldersByResource = CrowdDataTest;
 
 TEST_F(CrowdFoldersByResource, FoldersComeInAscendingIdWithTheirNames) {
@@ -134,13 +124,6 @@ TEST_F(CrowdFoldersByResource, FoldersComeInAscendingIdWithTheirNames) {
 TEST_F(CrowdFoldersByResource, FolderHoldingTheResourceTwiceIsListedTwice) {
     DepositResources({CrowdResource(1, 5, "x"), CrowdResource(1, 5, "x")}, 3);
     EXPECT_EQ(FoldersOf(5, 1).size(), 2u);
-}
-
-TEST_F(CrowdFoldersByResource, FactoryFailurePassesOverTheRestOfThatFolderOnly) {
-    DepositResources({CrowdResource(1, 5, "x"), CrowdResource(1, 5, "x")}, 3);
-    DepositResources({CrowdResource(1, 5, "x")}, 7);
-    vellum::fault::ObjFactory().Arm(0, 1);
-    EXPECT_EQ(FoldersOf(5, 1), (std::vector<std::pair<int, std::string>>{{7, ""}}));
 }
 
 TEST_F(CrowdFoldersByResource, ClearAllEmptiesFoldersAndResources) {

@@ -103,13 +103,6 @@ TEST_F(CustomViewOrgList, NodesSharingASortIndexAreAllReturnedInDepositOrder) {
     EXPECT_EQ(NodeIds(7), (std::vector<int>{2, 2, 1, 3, 1, 3}));
 }
 
-TEST_F(CustomViewOrgList, RecordTheFactoryCannotMakeIsSkippedAndNoneIsLost) {
-    std::vector<CUSTOM_VIEW_ORG> nodes{Node(1, 7, 3), Node(2, 7, 2), Node(3, 7, 1)};
-    m_store.SetCustomViewOrgList(Linked(nodes));
-    vellum::fault::ObjFactory().Arm(1, 1);
-    EXPECT_EQ(NodeIds(7), (std::vector<int>{3, 1}));
-}
-
 using CustomViewResources = CustomViewTest;
 
 TEST_F(CustomViewResources, ResourceIsFoundByResIdAndOwnerInKeyOrder) {

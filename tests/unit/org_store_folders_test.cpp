@@ -76,12 +76,6 @@ TEST_F(StoreFolderList, ChildrenComeInSortIndexThenIdOrder) {
     EXPECT_FALSE(m_store.GetStoreFolderList(nullptr, 1));
 }
 
-TEST_F(StoreFolderList, RecordTheFactoryCannotMakeIsSkipped) {
-    Deposit({Folder(1, 0, "a", 1), Folder(2, 0, "b", 2), Folder(3, 0, "c", 3)});
-    vellum::fault::ObjFactory().Arm(0, 1);
-    EXPECT_EQ(ChildIds(0), (std::vector<int>{2, 3}));
-}
-
 TEST_F(StoreFolderList, FolderThatIsItsOwnParentIsAmongItsChildrenAndDeletesNormally) {
     Deposit({Folder(6, 6, "self"), Folder(7, 6, "child")});
     EXPECT_EQ(ChildIds(6), (std::vector<int>{6, 7}));

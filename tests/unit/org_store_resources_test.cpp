@@ -92,12 +92,6 @@ TEST_F(StoreResourceList, ResourcesComeInSortIndexThenResIdOrderAsWholeCopies) {
     EXPECT_FALSE(m_store.GetStoreResList(nullptr, 4));
 }
 
-TEST_F(StoreResourceList, RecordTheFactoryCannotMakeIsSkipped) {
-    Deposit({Resource(4, "a", 1, 1), Resource(4, "b", 1, 2)});
-    vellum::fault::ObjFactory().Arm(0, 1);
-    EXPECT_EQ(ListedCodes(4), std::vector<std::string>{"b"});
-}
-
 using StoreResourceLookup = StoreResourceTest;
 
 TEST_F(StoreResourceLookup, SmallerFolderIdWinsAndTheTypeMustMatch) {

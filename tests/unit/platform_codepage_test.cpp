@@ -1,5 +1,5 @@
 // Code-page conversion: UTF-8 in the C locale, a single-byte code page where one is
-// installed, replacement of what does not convert, and the fault point.
+// installed, and replacement of what does not convert.
 #include <clocale>
 #include <memory>
 
@@ -68,18 +68,6 @@ TEST_F(PlatformCodePageInCLocale, ReplacesEachInvalidSequenceAndKeepsTheRest) {
     EXPECT_EQ(ToUtf8("\xED\xA0\x80"), kReplacement + kReplacement + kReplacement);  // surrogate
     EXPECT_EQ(ToUtf8("end\xE6\x9D"), "end" + kReplacement);  // cut short: one character
     EXPECT_EQ(ToUtf8("\xE6\x9Dx"), kReplacement + "x");
-}
-
-TEST_F(PlatformCodePageInCLocale, FailsEmptyWhileItsFaultPointIsArmed) {
-    std::string out = "stale";
-    vellum::fault::CodePage().Arm(0, 1);
-    EXPECT_FALSE(HostToUtf8("abc", out));
-    EXPECT_EQ(out, "");
-    EXPECT_TRUE(HostToUtf8("abc", out));
-    EXPECT_EQ(out, "abc");
-    vellum::fault::CodePage().Arm(0, 1);
-    EXPECT_FALSE(Utf8ToHost("abc", out));
-    EXPECT_EQ(out, "");
 }
 
 class PlatformCodePageInLatin1 : public storage_test::FaultSafeTest {

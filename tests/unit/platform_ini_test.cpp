@@ -58,10 +58,4 @@ TEST_F(PlatformIni, GivesTheDefaultForWhatIsMissing) {
     EXPECT_EQ(ReadIniInt(m_path, "Tvwall", nullptr, 9), 9);
 }
 
-TEST_F(PlatformIni, GivesTheDefaultWhileItsFaultPointIsArmed) {
-    vellum::fault::IniRead().Arm(0, 1);
-    EXPECT_EQ(ReadIniInt(m_path, "Tvwall", "Version", 9), 9);
-    EXPECT_EQ(ReadIniInt(m_path, "Tvwall", "Version", 9), 6731);
-}
-
 }  // namespace

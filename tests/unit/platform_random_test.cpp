@@ -1,4 +1,4 @@
-// Random bytes from the system source, and the fault point that makes them fail.
+// Random bytes from the system source.
 #include <algorithm>
 #include <array>
 
@@ -17,13 +17,6 @@ TEST_F(PlatformRandom, FillsTheWholeBufferWithFreshBytes) {
     EXPECT_NE(first, second);
     // 32 zero bytes from a working source would be a one in 2^256 event.
     EXPECT_TRUE(std::any_of(first.begin(), first.end(), [](unsigned char b) { return b != 0; }));
-}
-
-TEST_F(PlatformRandom, FailsWhileItsFaultPointIsArmed) {
-    std::array<unsigned char, 32> buffer{};
-    vellum::fault::Random().Arm(0, 1);
-    EXPECT_FALSE(vellum::platform::RandomBytes(buffer.data(), buffer.size()));
-    EXPECT_TRUE(vellum::platform::RandomBytes(buffer.data(), buffer.size()));
 }
 
 }  // namespace

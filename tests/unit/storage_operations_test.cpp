@@ -213,12 +213,6 @@ TEST_F(StorageStatementCache, ManyDistinctTextsStayCorrect) {
     }
 }
 
-TEST_F(StorageStatementCache, ABatchCanBeRunAgainAfterEndBind) {
-    Insert({{1, "one"}});
-    Insert({{2, "two"}});
-    EXPECT_EQ(Read("SELECT N, S FROM T ORDER BY N"), (std::vector<Row>{{1, "one"}, {2, "two"}}));
-}
-
 using StorageTransactions = StorageTest;
 
 TEST_F(StorageTransactions, ADiskFullFailsInsertsAndTheConnectionRecovers) {
@@ -295,33 +289,10 @@ protected:
     void ArmOnce(const char* operation) { vellum::fault::Storage().Arm(0, 1, operation); }
 };
 
-TEST_F(StorageFaultPoints, OpenFileFailsWithoutCreatingTheFile) {
-    CDataStorage storage;
-    ArmOnce("OpenFile");
-    EXPECT_FALSE(storage.OpenFile(m_dir.File("other")));
-    EXPECT_FALSE(storage_test::Exists(m_dir.File("other")));
-    EXPECT_TRUE(storage.OpenFile(m_dir.File("other")));  // only the armed call fails
-}
-
-TEST_F(StorageFaultPoints, IsConnectedReportsNoConnection) {
-    ArmOnce("IsConnected");
-    EXPECT_FALSE(m_storage.IsConnected());
-    EXPECT_TRUE(m_storage.IsConnected());
-}
-
 TEST_F(StorageFaultPoints, ExecuteSqlFailsWithoutRunning) {
     ArmOnce("ExecuteSql");
     EXPECT_NE(m_storage.ExecuteSql("INSERT INTO T(N) VALUES(1)"), SQLITE_OK);
     EXPECT_TRUE(Read("SELECT N, S FROM T").empty());
-}
-
-TEST_F(StorageFaultPoints, TransBeginAndTransCommitFail) {
-    ArmOnce("TransBegin");
-    EXPECT_FALSE(m_storage.TransBegin());
-    ASSERT_TRUE(m_storage.TransBegin());
-    ArmOnce("TransCommit");
-    EXPECT_FALSE(m_storage.TransCommit());
-    EXPECT_TRUE(m_storage.TransCommit());
 }
 
 TEST_F(StorageFaultPoints, BatchWriteOperationsFailWithoutWriting) {
