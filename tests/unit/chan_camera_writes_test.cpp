@@ -290,35 +290,4 @@ TEST_F(CameraTableWrites, DeletingUnknownIdentifiersIsNoError) {
     EXPECT_EQ(store_test::Peek(m_store.DbPath()).Count("CAMERAINFO"), 1);
 }
 
-TEST_F(CameraTableWrites, ClearAllEmptiesCamerasAndDevicesButKeepsIoAndTalkChannels) {
-    StoreCameras({Camera(1)});
-    DEVICE_INFO device;
-    std::memset(&device, 0, sizeof device);
-    device.ID = 1;
-    ASSERT_TRUE(m_store.SetDeviceList(&device));
-    IO_INFO io;
-    std::memset(&io, 0, sizeof io);
-    io.ID = 1;
-    ASSERT_TRUE(m_store.SetIOList(&io));
-    TALK_CHANNEL talk;
-    std::memset(&talk, 0, sizeof talk);
-    talk.ID = 1;
-    ASSERT_TRUE(m_store.SetTalkChannelList(&talk));
-
-    m_store.ClearAll();
-    CAMERA_INFO camera;
-    EXPECT_FALSE(m_store.GetCameraByID(&camera, 1));
-    EXPECT_FALSE(m_store.GetDeviceByID(&device, 1));
-    EXPECT_TRUE(m_store.GetIOByID(&io, 1));
-    EXPECT_TRUE(m_store.GetTalkChannelByID(&talk, 1));
-}
-
-TEST_F(CameraTableWrites, UnInitDeletesTheTableFile) {
-    StoreCameras({Camera(1)});
-    const std::string path = m_store.DbPath();
-    ASSERT_TRUE(store_test::Exists(path));
-    m_store.UnInit();
-    EXPECT_FALSE(store_test::Exists(path));
-}
-
 }  // namespace

@@ -52,18 +52,4 @@ TEST_F(ChannelIndexes, NoLookupScansAWholeTable) {
     }
 }
 
-TEST_F(ChannelIndexes, TheDeleteStatementCarriesOnePlaceholderPerIdentifier) {
-    EXPECT_EQ(channel_sql::CameraDeleteStatement(1), "DELETE FROM CAMERAINFO WHERE ID in (?);");
-    EXPECT_EQ(channel_sql::CameraDeleteStatement(3), "DELETE FROM CAMERAINFO WHERE ID in (?,?,?);");
-}
-
-TEST_F(ChannelIndexes, EveryIndexExistsAfterInit) {
-    const std::vector<std::string> names =
-        store_test::Peek(m_store.DbPath())
-            .Column(
-                "SELECT name FROM sqlite_master WHERE type = 'index' AND name NOT LIKE "
-                "'sqlite_autoindex%' ORDER BY name");
-    EXPECT_EQ(names.size(), std::size(channel_sql::kIndexes));
-}
-
 }  // namespace

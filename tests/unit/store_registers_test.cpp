@@ -75,14 +75,6 @@ TEST(ValueRegisters, MaxLevelIsOneLessThanTheLevelCount) {
     EXPECT_EQ(oper->GetMaxLevel(), -1);
 }
 
-TEST(ValueRegisters, HostValueReadsBackWhatWasSet) {
-    auto oper = std::make_unique<CDataOper>();
-    oper->SetHostValue(-123456);
-    EXPECT_EQ(oper->GetHostValue(), -123456);
-    oper->SetHostValue(2147483647);
-    EXPECT_EQ(oper->GetHostValue(), 2147483647);
-}
-
 TEST(KeyedRecords, ALaterRecordWithTheSameKeyReplacesTheEarlierOne) {
     auto oper = std::make_unique<CDataOper>();
     KEYED_INFO third = Keyed(5, 0x33);

@@ -90,34 +90,11 @@ TEST_F(SiteFile, LoadsAValidSiteWholeAndWritesItBackTheSame) {
     std::remove(third.c_str());
 }
 
-TEST_F(SiteFile, CarriesAGeneratedSiteThroughWriteAndLoadUnchanged) {
-    GeneratorParams params;
-    params.cameras = 3000;
-    params.cells = 300;
-    const Site site = GenerateSite(params);
-    std::string error;
-    ASSERT_TRUE(WriteSite(site, m_path, error)) << error;
-    Site loaded;
-    ASSERT_TRUE(LoadSite(m_path, loaded, error)) << error;
-    const std::string again = ScratchPath("generated-again.json");
-    ASSERT_TRUE(WriteSite(loaded, again, error)) << error;
-    EXPECT_EQ(ReadWhole(m_path), ReadWhole(again));
-    std::remove(again.c_str());
-}
-
 TEST_F(SiteFile, LeavesOutMissingSectionsAsEmpty) {
     EXPECT_EQ(Load(R"({"format": "vellum-site", "version": 1,
                        "cells": [{"id": 1, "type": 1, "parentId": 0, "ownerId": 0, "sortOrder": 0,
                                   "indexCode": "R", "name": ""}]})"),
               "");
-}
-
-TEST_F(SiteFile, RefusesAFileThatIsMissing) {
-    Site site;
-    std::string error;
-    const std::string missing = ScratchPath("no-such-site.json");
-    EXPECT_FALSE(LoadSite(missing, site, error));
-    EXPECT_EQ(error, missing + ": cannot open: No such file or directory");
 }
 
 TEST_F(SiteFile, RefusesMalformedJsonNamingLineAndColumn) {

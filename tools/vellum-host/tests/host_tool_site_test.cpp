@@ -98,14 +98,6 @@ TEST(SiteGenerator, FillsEveryKindOfDataWithNonAsciiNamesAndUnansweredIoTypes) {
                             [](const SiteCamera& camera) { return !camera.online; }));
 }
 
-TEST(SiteGenerator, OffersThePresetsUpToAMillionCameras) {
-    const std::vector<SiteSize>& presets = SizePresets();
-    ASSERT_EQ(presets.size(), 3u);
-    EXPECT_EQ(presets.front().name, "small");
-    EXPECT_EQ(presets.back().name, "city");
-    EXPECT_EQ(presets.back().cameras, 1000000);
-}
-
 // A hand-made tree: root 1 with child 2; type-2 cell 10 under 2 (owner), type-2 cell 11
 // under 10 and type-2 cell 12 under root 1 (owner). Cameras in 10, 11 and 12.
 class SiteIndexOfAHandMadeTree : public testing::Test {
