@@ -172,50 +172,6 @@ TEST_F(ChannelTablesThroughTheModule, CamerasAreListedLookedUpAndDeleted) {
     Table().FreeCameraList(list);
 }
 
-TEST_F(ChannelTablesThroughTheModule, TransPathComesBackAsWrittenUnderTheCipherSetting) {
-    HostInstance vellum;
-    ModuleConfig config("[Tvwall]\nVersion=6731\n");
-    std::vector<CAMERA_INFO> cameras = {HostCamera(1, 7, 0, "A")};
-    ASSERT_TRUE(vellum->SetCameraList(Linked(cameras), 0));
-    CAMERA_INFO one = Zeroed<CAMERA_INFO>();
-    ASSERT_TRUE(vellum->GetCameraByID(&one, 1));
-    EXPECT_STREQ(one.TRANSPATH, "rtsp://host/A");
-}
-
-TEST_F(ChannelTablesThroughTheModule, StatusChangesRollUpAndCellsRecount) {
-    HostInstance vellum;
-    std::vector<CELL_INFO> cells(2, Zeroed<CELL_INFO>());
-    cells[0].id = 1;
-    cells[0].cellType = 1;
-    Put(cells[0].indexCode, "root");
-    cells[1].id = 5;
-    cells[1].cellType = 2;
-    cells[1].ownerId = 1;
-    Put(cells[1].indexCode, "sub");
-    vellum->SetCellList(Linked(cells));
-    std::vector<CAMERA_INFO> cameras = {HostCamera(1, 5, 0, "A"), HostCamera(2, 5, 0, "B")};
-    ASSERT_TRUE(vellum->SetCameraList(Linked(cameras), 0));
-    std::vector<USER_ORG> stats(2, Zeroed<USER_ORG>());
-    stats[0].orgId = 5;
-    stats[0].cameraCount = 2;
-    stats[1].orgId = 1;
-    stats[1].cameraCount = 2;
-    vellum->SetUserOrgStatList(Linked(stats));
-
-    CAMERA_STATUS change = {2, 1, nullptr};
-    vellum->UpdateCameraStatus(&change);
-    int online = -1, total = -1;
-    ASSERT_TRUE(vellum->GetUserOrgStat(5, &online, &total));
-    EXPECT_EQ(online, 1);
-    ASSERT_TRUE(vellum->GetUserOrgStat(1, &online, &total));
-    EXPECT_EQ(online, 1);
-
-    vellum->RecountUserOrgStat(5, 2);
-    ASSERT_TRUE(vellum->GetUserOrgStat(5, &online, &total));
-    EXPECT_EQ(online, 1);
-    EXPECT_EQ(total, 2);
-}
-
 TEST_F(ChannelTablesThroughTheModule, UserOrgListsAreHandedOutAndFreed) {
     HostInstance vellum;
     std::vector<USER_ORG> orgs(3, Zeroed<USER_ORG>());

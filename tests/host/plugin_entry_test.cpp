@@ -9,34 +9,24 @@
 
 namespace {
 
-TEST(PluginInfoRecord, EveryCallReturnsTheSameListWithOneEntry) {
+TEST(PluginInfoRecord, IsOneStableEntryWhoseFunctionsAnswerWithItsOwnStringsAndTable) {
     const ModuleTables& module = Module();
-    PluginInfoList* first = module.getPluginInfo();
-    ASSERT_NE(first, nullptr);
-    EXPECT_EQ(module.getPluginInfo(), first);
-    EXPECT_EQ(first->count, 1);
-    ASSERT_NE(first->entries, nullptr);
-    ASSERT_NE(first->entries[0], nullptr);
-    EXPECT_EQ(module.getPluginInfo()->entries[0], first->entries[0]);
-}
-
-TEST(PluginInfoRecord, NamesTheModuleAndItsVersion) {
-    const PluginInfo* info = Module().getPluginInfo()->entries[0];
+    PluginInfoList* list = module.getPluginInfo();
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(module.getPluginInfo(), list);
+    EXPECT_EQ(list->count, 1);
+    ASSERT_NE(list->entries, nullptr);
+    const PluginInfo* info = list->entries[0];
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(module.getPluginInfo()->entries[0], info);
     ASSERT_NE(info->name, nullptr);
     ASSERT_NE(info->version, nullptr);
     EXPECT_STREQ(info->name, "Vellum");
     EXPECT_STREQ(info->version, "0.0.1");
-}
 
-TEST(PluginInfoRecord, FunctionTableAnswersWithTheVeryStringsOfTheRecord) {
-    const PluginInfo* info = Module().getPluginInfo()->entries[0];
     ASSERT_NE(info->funcs, nullptr);
     EXPECT_EQ(info->funcs->GetPluginName(), info->name);
     EXPECT_EQ(info->funcs->GetPluginVersion(), info->version);
-}
-
-TEST(PluginInfoRecord, ThirdFunctionReturnsTheOneInstanceTable) {
-    const PluginInfo* info = Module().getPluginInfo()->entries[0];
     InstanceFuncTable* table = info->funcs->GetInstanceFuncTable();
     ASSERT_NE(table, nullptr);
     EXPECT_EQ(info->funcs->GetInstanceFuncTable(), table);
@@ -109,7 +99,7 @@ TEST(SharedInstance, EveryCallReturnsOneInstanceThatIsNeverACreatedOne) {
     for (IVellum* instance : created) table->DestroyVellum(instance);
 }
 
-TEST(SharedInstance, IsAWorkingInstance) {
+TEST(SharedInstance, IsAWorkingInstanceWhoseUnInitLeavesNothing) {
     plugin_test::TempDir dir;
     IVellum* shared = Module().instances->GetSharedVellum();
     shared->SetHostValue(31);
