@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/TempDir.h"
+
 namespace plugin_test {
 
 // Counts how often each watched address is released through the global operator
@@ -36,28 +38,7 @@ void FailNextNothrowAllocation();
 // Whether that failure is still pending (no non-throwing allocation happened since).
 bool NothrowFailurePending();
 
-// A fresh directory under the build's test scratch area, removed with its contents.
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = std::string(VELLUM_TEST_TMP) + "plugin.XXXXXX";
-        std::vector<char> buffer(pattern.begin(), pattern.end());
-        buffer.push_back('\0');
-        if (mkdtemp(buffer.data()) != nullptr) m_path = std::string(buffer.data()) + '/';
-        EXPECT_FALSE(m_path.empty()) << "cannot create a directory from " << pattern;
-    }
-    ~TempDir() {
-        std::error_code ignored;
-        if (!m_path.empty()) std::filesystem::remove_all(m_path, ignored);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    const std::string& Path() const { return m_path; }  // ends in '/'
-
-private:
-    std::string m_path;
-};
+using vellum_test::TempDir;
 
 }  // namespace plugin_test
 

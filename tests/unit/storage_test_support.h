@@ -14,31 +14,11 @@
 #include <vector>
 
 #include "libs/fault/FaultPoint.h"
+#include "tests/TempDir.h"
 
 namespace storage_test {
 
-// A fresh directory under the build's test scratch area, removed with its contents.
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = std::string(VELLUM_TEST_TMP) + "libs.XXXXXX";
-        std::vector<char> buffer(pattern.begin(), pattern.end());
-        buffer.push_back('\0');
-        if (mkdtemp(buffer.data()) != nullptr) m_path = std::string(buffer.data()) + '/';
-        EXPECT_FALSE(m_path.empty()) << "cannot create a directory from " << pattern;
-    }
-    ~TempDir() {
-        std::error_code ignored;
-        if (!m_path.empty()) std::filesystem::remove_all(m_path, ignored);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    std::string File(const std::string& name) const { return m_path + name; }
-
-private:
-    std::string m_path;  // ends in '/'
-};
+using vellum_test::TempDir;
 
 inline bool Exists(const std::string& path) {
     struct stat info {};

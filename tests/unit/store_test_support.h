@@ -17,31 +17,11 @@
 
 #include "libs/fault/FaultPoint.h"
 #include "libs/xlog/xlog.h"
+#include "tests/TempDir.h"
 
 namespace store_test {
 
-// A fresh directory under the build's test scratch area, removed with its contents.
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = std::string(VELLUM_TEST_TMP) + "store.XXXXXX";
-        std::vector<char> buffer(pattern.begin(), pattern.end());
-        buffer.push_back('\0');
-        if (mkdtemp(buffer.data()) != nullptr) m_path = std::string(buffer.data()) + '/';
-        EXPECT_FALSE(m_path.empty()) << "cannot create a directory from " << pattern;
-    }
-    ~TempDir() {
-        std::error_code ignored;
-        if (!m_path.empty()) std::filesystem::remove_all(m_path, ignored);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    const std::string& Path() const { return m_path; }  // ends in '/'
-
-private:
-    std::string m_path;
-};
+using vellum_test::TempDir;
 
 // The scratch file an instance at `instance` uses under `prefix`.
 inline std::string ScratchPathFor(const std::string& prefix, const void* instance) {
