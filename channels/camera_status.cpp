@@ -50,7 +50,8 @@ void CDataOper::WriteCameraStatus(const CAMERA_STATUS* list) {
 // Adjusts the online count of the cell and of each ancestor up to the first one
 // without a statistics entry, keeping each count within 0 and its cameraCount.
 void CDataOper::ApplyStatusChange(int cellId, int cellType, bool online) {
-    for (std::size_t steps = 0;; ++steps) {
+    std::size_t steps = 0;
+    do {
         auto entry = m_mapUserOrgStat.find(cellId);
         if (entry == m_mapUserOrgStat.end()) return;
         USER_ORG& stat = entry->second;
@@ -61,14 +62,20 @@ void CDataOper::ApplyStatusChange(int cellId, int cellType, bool online) {
         else if (count < 0)
             count = 0;
         stat.onlineCount = static_cast<int32_t>(count);
+    } while (StepToParent(&cellId, &cellType, &steps));
+}
 
-        if (steps >= m_mapCell.size()) return;  // only a cycle gets this far
-        int parentType = 0;
-        const int parent = GetParentCell(cellId, cellType, &parentType);
-        if (parent < 0) return;
-        cellId = parent;
-        cellType = parentType;
-    }
+// Moves (cellId, cellType) to the parent cell. False when the walk ends there: the cell
+// is not cached, or the walk has taken as many steps as there are cached cells, which
+// on a tree (parent links without a cycle) never happens, so only a cycle stops there.
+bool CDataOper::StepToParent(int* cellId, int* cellType, std::size_t* steps) {
+    if ((*steps)++ >= m_mapCell.size()) return false;
+    int parentType = 0;
+    const int parent = GetParentCell(*cellId, *cellType, &parentType);
+    if (parent < 0) return false;
+    *cellId = parent;
+    *cellType = parentType;
+    return true;
 }
 
 // A top-level cell (parentId 0) of either type passes on to its ownerId as a type-1
@@ -90,15 +97,9 @@ void CDataOper::RecountUserOrgStat(int cellId, int cellType) {
     StoreLock lock(&m_lock);
     // The cell, then each ancestor in turn, as a recursion through the parent would,
     // but iteratively so that no tree depth can exhaust the stack.
-    for (std::size_t steps = 0;; ++steps) {
-        RecountOneCell(cellId, cellType);
-        if (steps >= m_mapCell.size()) return;  // only a cycle gets this far
-        int parentType = 0;
-        const int parent = GetParentCell(cellId, cellType, &parentType);
-        if (parent < 0) return;
-        cellId = parent;
-        cellType = parentType;
-    }
+    std::size_t steps = 0;
+    do RecountOneCell(cellId, cellType);
+    while (StepToParent(&cellId, &cellType, &steps));
 }
 
 // Sets the cell's entry (when it has one) to the sums of its same-type children's

@@ -144,6 +144,7 @@ private:
     void WriteCameraStatus(const CAMERA_STATUS* list);
     void ApplyStatusChange(int cellId, int cellType, bool online);
     int GetParentCell(int cellId, int cellType, int* parentType);  // -1: not cached
+    bool StepToParent(int* cellId, int* cellType, std::size_t* steps);
     std::vector<int32_t> CollectChildCells(int parentId, int cellType);
     void CountCellCameras(int cellId, int* online, int* total);
     void RecountOneCell(int cellId, int cellType);
