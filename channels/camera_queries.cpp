@@ -136,10 +136,15 @@ bool CDataOper::CheckCameraPrivilegeByIndexCode(int privilegeType, const char* i
     CAMERA_INFO camera;
     std::memset(static_cast<void*>(&camera), 0, sizeof camera);
     StoreLock lock(&m_lock);
-    if (!FitsIndexCodeField(indexCode) ||
-        !m_storage.BeginRead(channel_sql::kCameraByIndexCode, {std::string(indexCode)})) {
+    *allowed = false;
+    // This slot takes codes of up to 79 characters. One longer than a field names no
+    // stored camera, which is allowed nothing: no query is needed.
+    if (indexCode == nullptr ||
+        ::strnlen(indexCode, kPrivilegeCodeMaxLength + 1) > kPrivilegeCodeMaxLength)
+        return false;
+    if (!FitsIndexCodeField(indexCode)) return true;
+    if (!m_storage.BeginRead(channel_sql::kCameraByIndexCode, {std::string(indexCode)})) {
         m_storage.EndRead();
-        *allowed = false;
         return false;
     }
     if (m_storage.ReadNext()) ReadCameraRow(&camera);

@@ -34,9 +34,10 @@ bool CDataOper::SetCameraList(const CAMERA_INFO* list, int /*unused*/) {
     StoreLock lock(&m_lock);
     if (list == nullptr) return false;
 
-    // One transaction and one prepared statement for the whole list. Failures are not
-    // examined: a rejected row (such as a duplicate ID, which keeps the stored row)
-    // does not stop the others.
+    // One transaction and one prepared statement for the whole list. A rejected row
+    // (such as a duplicate ID, which keeps the stored row) does not stop the others
+    // and is no failure; a transaction that cannot be committed (no database open, a
+    // full disk) is.
     m_storage.TransBegin();
     m_storage.BeginBind(channel_sql::kCameraInsert);
     for (const CAMERA_INFO* camera = list; camera != nullptr; camera = camera->next) {
@@ -80,8 +81,7 @@ bool CDataOper::SetCameraList(const CAMERA_INFO* list, int /*unused*/) {
         m_mapCameraStatus[camera->ID] = online;
     }
     m_storage.EndBind();
-    m_storage.TransCommit();
-    return true;
+    return m_storage.TransCommit();
 }
 
 bool CDataOper::DeleteCameras(const CAMERA_INFO* list) {
@@ -121,7 +121,7 @@ void CDataOper::ReadCameraRow(CAMERA_INFO* out) {
     m_storage.ReadIntegerByIndex(3, out->CELLTYPE);
     m_storage.ReadIntegerByIndex(4, out->CHANNELNO);
     CopyToField(out->INDEXCODE, ColumnText(m_storage, 5, text));
-    CopyToField(out->CAMNAME, Utf8ToAnsi(ColumnText(m_storage, 6, text).c_str()));
+    CopyNameToField(out->CAMNAME, ColumnText(m_storage, 6, text));
     m_storage.ReadIntegerByIndex(7, out->CAMTYPE);
     CopyToField(out->MATRIXCODE, ColumnText(m_storage, 8, text));
     m_storage.ReadIntegerByIndex(9, out->SEQINDEX);

@@ -17,7 +17,7 @@ void ReadDeviceRow(CDataStorage& storage, DEVICE_INFO* device) {
     std::memset(static_cast<void*>(device), 0, sizeof *device);
     std::string text;
     storage.ReadIntegerByIndex(0, device->ID);
-    CopyToField(device->DEVNAME, Utf8ToAnsi(ColumnText(storage, 1, text).c_str()));
+    CopyNameToField(device->DEVNAME, ColumnText(storage, 1, text));
     CopyToField(device->INDEXCODE, ColumnText(storage, 2, text));
     CopyToField(device->IP, ColumnText(storage, 3, text));
     storage.ReadIntegerByIndex(4, device->PORT);
@@ -45,8 +45,9 @@ bool CDataOper::SetDeviceList(const DEVICE_INFO* list) {
     StoreLock lock(&m_lock);
     if (list == nullptr) return false;
     // One transaction and one prepared statement; a rejected row (a duplicate ID keeps
-    // the stored one) does not stop the others, and nothing is reported. The password
-    // is stored as given.
+    // the stored one) does not stop the others and is no failure. A transaction that
+    // cannot be committed (no database open, a full disk) is. The password is stored
+    // as given.
     m_storage.TransBegin();
     m_storage.BeginBind(channel_sql::kDeviceInsert);
     for (const DEVICE_INFO* device = list; device != nullptr; device = device->next) {
@@ -62,8 +63,7 @@ bool CDataOper::SetDeviceList(const DEVICE_INFO* list) {
         m_storage.ExecuteBind();
     }
     m_storage.EndBind();
-    m_storage.TransCommit();
-    return true;
+    return m_storage.TransCommit();
 }
 
 bool CDataOper::GetDeviceByID(DEVICE_INFO* device, int id) {

@@ -7,6 +7,8 @@
 
 // The characters an INDEXCODE field of a host record holds before its terminator.
 constexpr std::size_t kIndexCodeMaxLength = 63;
+// The longest code CheckCameraPrivilegeByIndexCode takes; a longer one is refused.
+constexpr std::size_t kPrivilegeCodeMaxLength = 79;
 
 // True when `code` (NUL-terminated) could be a stored index code. Codes that fail this,
 // and a null code, are refused without a query: they cannot name a channel, and a

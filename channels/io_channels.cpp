@@ -23,7 +23,7 @@ void ReadIORow(CDataStorage& storage, IO_INFO* io) {
     storage.ReadIntegerByIndex(2, io->CELLID);
     storage.ReadIntegerByIndex(3, io->IOTYPE);
     CopyToField(io->INDEXCODE, ColumnText(storage, 4, text));
-    CopyToField(io->IONAME, Utf8ToAnsi(ColumnText(storage, 5, text).c_str()));
+    CopyNameToField(io->IONAME, ColumnText(storage, 5, text));
 }
 
 // The first row of `sql` into `io`; false and `io` untouched when there is none.
@@ -44,7 +44,8 @@ bool CDataOper::SetIOList(const IO_INFO* list) {
     StoreLock lock(&m_lock);
     if (list == nullptr) return false;
     // One transaction and one prepared statement; a rejected row (a duplicate ID keeps
-    // the stored one) does not stop the others, and nothing is reported.
+    // the stored one) does not stop the others and is no failure. A transaction that
+    // cannot be committed (no database open, a full disk) is.
     m_storage.TransBegin();
     m_storage.BeginBind(channel_sql::kIOInsert);
     for (const IO_INFO* io = list; io != nullptr; io = io->next) {
@@ -57,8 +58,7 @@ bool CDataOper::SetIOList(const IO_INFO* list) {
         m_storage.ExecuteBind();
     }
     m_storage.EndBind();
-    m_storage.TransCommit();
-    return true;
+    return m_storage.TransCommit();
 }
 
 // The list, in ascending ID order, belongs to the caller, who frees it with

@@ -24,7 +24,7 @@ void ReadTalkChannelRow(CDataStorage& storage, TALK_CHANNEL* talk) {
     storage.ReadIntegerByIndex(2, talk->CELLID);
     storage.ReadIntegerByIndex(3, talk->CHANNELNO);
     CopyToField(talk->INDEXCODE, ColumnText(storage, 4, text));
-    CopyToField(talk->TALKNAME, Utf8ToAnsi(ColumnText(storage, 5, text).c_str()));
+    CopyNameToField(talk->TALKNAME, ColumnText(storage, 5, text));
 }
 
 // The first row of `sql` into `talk`; false and `talk` untouched when there is none.

@@ -131,6 +131,7 @@ public:
         Check(m_store != nullptr, "CreateVellum");
         const std::string file = ScratchFileOf(m_store);
         Check(m_store->Init(ScratchPrefix().c_str()), "Init");
+        m_bOpen = true;
         for (int i = 0; i < kMaxOperations && !m_in.Empty(); ++i) Step(m_in.Byte());
         m_store->UnInit();
         Check(!FileExists(file), "UnInit left the scratch file behind");
@@ -149,6 +150,7 @@ private:
     FuzzInput& m_in;
     InstanceFuncTable& m_table;
     IVellum* m_store = nullptr;
+    bool m_bOpen = false;  // between Init and UnInit: the channel deposits can be stored
 };
 
 void Session::Step(uint8_t operation) {
@@ -413,7 +415,7 @@ void Session::Cameras(uint8_t operation) {
     switch (operation) {
         case 0: {
             const auto cameras = m_in.Records(vellum_fuzz::FillCamera);
-            Check(m_store->SetCameraList(Head(cameras), m_in.Id()) == !cameras.empty(),
+            Check(m_store->SetCameraList(Head(cameras), m_in.Id()) == (m_bOpen && !cameras.empty()),
                   "SetCameraList");
             break;
         }
@@ -489,7 +491,7 @@ void Session::OtherChannels(uint8_t operation) {
     switch (operation) {
         case 0: {
             const auto ios = m_in.Records(vellum_fuzz::FillIO);
-            Check(m_store->SetIOList(Head(ios)) == !ios.empty(), "SetIOList");
+            Check(m_store->SetIOList(Head(ios)) == (m_bOpen && !ios.empty()), "SetIOList");
             break;
         }
         case 1: {
@@ -509,7 +511,8 @@ void Session::OtherChannels(uint8_t operation) {
         }
         case 3: {
             const auto devices = m_in.Records(vellum_fuzz::FillDevice);
-            Check(m_store->SetDeviceList(Head(devices)) == !devices.empty(), "SetDeviceList");
+            Check(m_store->SetDeviceList(Head(devices)) == (m_bOpen && !devices.empty()),
+                  "SetDeviceList");
             break;
         }
         case 4: {
@@ -584,9 +587,11 @@ void Session::StatusAndLifecycle(uint8_t operation) {
         }
         case 4:
             m_store->UnInit();
+            m_bOpen = false;
             break;  // later operations find no database
         case 5:
             Check(m_store->Init(ScratchPrefix().c_str()), "Init again");
+            m_bOpen = true;
             break;
         default: {
             const auto changes = m_in.Records(vellum_fuzz::FillStatus);

@@ -36,7 +36,9 @@ bool CDataStorage::OpenFile(const std::string& path) {
     if (m_file.IsClaimed() && path == m_path) {
         // Our own file: reconnect keeping its rows and the claim; it is not abandoned.
         Disconnect();
-        return Connect(path);
+        if (Connect(path)) return true;
+        // Removed from outside meanwhile (a temporary-file cleaner): claim it anew
+        // below, which creates it; its rows went with it.
     }
     Disconnect();
     m_file.Release();

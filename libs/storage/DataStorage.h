@@ -33,7 +33,8 @@ public:
 
     // Opens the scratch file at `path`, creating it private (see
     // platform::ScratchFile). Already open on the same path: reconnects to the same
-    // file, keeping its rows. Open on another path: closes that one first.
+    // file, keeping its rows, or claims and creates it anew when it has vanished.
+    // Open on another path: closes that one first.
     bool OpenFile(const std::string& path);
     bool IsConnected();
     void CloseStorage();

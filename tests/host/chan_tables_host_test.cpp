@@ -110,7 +110,7 @@ TEST_F(ChannelTablesThroughTheModule, CamerasAreListedLookedUpAndDeleted) {
     EXPECT_FALSE(allowed);
     allowed = true;
     EXPECT_FALSE(
-        vellum->CheckCameraPrivilegeByIndexCode(10001, std::string(64, 'A').c_str(), &allowed));
+        vellum->CheckCameraPrivilegeByIndexCode(10001, std::string(80, 'A').c_str(), &allowed));
     EXPECT_FALSE(allowed);
 
     std::vector<CAMERA_INFO> gone = {HostCamera(1, 0, 0, ""), HostCamera(3, 0, 0, "")};

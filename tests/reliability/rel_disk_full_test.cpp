@@ -64,7 +64,7 @@ TEST_F(DiskFull, EveryOperationKeepsAnsweringOnAFullDisk) {
     ASSERT_TRUE(m_store.SetCameraList(Linked(first), 0));
     FillDisk();
     std::vector<CAMERA_INFO> more = Cameras(100, 300, 7);
-    EXPECT_TRUE(m_store.SetCameraList(Linked(more), 0)) << "the camera write reports nothing";
+    m_store.SetCameraList(Linked(more), 0);  // reports false: see the test below
 
     CAMERA_INFO* head = nullptr;
     ASSERT_TRUE(m_store.GetCameraList(&head, 2, 7));
@@ -85,6 +85,29 @@ TEST_F(DiskFull, EveryOperationKeepsAnsweringOnAFullDisk) {
     std::vector<CAMERA_INFO> gone = {Camera(1)};
     EXPECT_TRUE(m_store.DeleteCameras(Linked(gone)));
     EXPECT_FALSE(m_store.GetCameraByID(&camera, 1));
+}
+
+// Camera, IO and device deposits that store nothing, or whose transaction cannot be
+// committed, say so: never initialised, a full disk, after UnInit.
+TEST_F(DiskFull, CameraIoAndDeviceDepositsReportAListThatWasNotStored) {
+    std::vector<CAMERA_INFO> cameras = Cameras(1, 300, 7);
+    std::vector<IO_INFO> ios;
+    std::vector<DEVICE_INFO> devices;
+    for (int32_t id : Range(1, 300)) {
+        ios.push_back(rel_test::Io(id, 7, "IO-" + std::to_string(id)));
+        devices.push_back(rel_test::Device(id, "DEV-" + std::to_string(id)));
+    }
+    const auto refusesEveryDeposit = [&](CDataOper& store, const char* state) {
+        EXPECT_FALSE(store.SetCameraList(Linked(cameras), 0)) << state;
+        EXPECT_FALSE(store.SetIOList(Linked(ios))) << state;
+        EXPECT_FALSE(store.SetDeviceList(Linked(devices))) << state;
+    };
+    CDataOper neverInitialised;
+    refusesEveryDeposit(neverInitialised, "never initialised");
+    FillDisk();
+    refusesEveryDeposit(m_store, "full disk");
+    m_store.UnInit();
+    refusesEveryDeposit(m_store, "after UnInit");
 }
 
 TEST_F(DiskFull, ClearAllMakesRoomForTheNextTalkChannelWrite) {

@@ -112,10 +112,16 @@ TEST_F(CameraLookup, ACodeTooLongForItsFieldMatchesNothing) {
     EXPECT_FALSE(m_store.GetCameraByIndexCode(&read, std::string(64, 'c').c_str()));
     EXPECT_FALSE(m_store.GetCameraByIndexCode(&read, std::string(5000, 'c').c_str()));
 
-    bool allowed = true;
-    EXPECT_FALSE(
-        m_store.CheckCameraPrivilegeByIndexCode(10001, std::string(64, 'c').c_str(), &allowed));
-    EXPECT_FALSE(allowed);
+    // The privilege check takes codes up to 79 characters: longer than a field, they
+    // name no camera and are allowed nothing; a longer one is refused.
+    for (std::size_t length : {64, 79, 80}) {
+        bool allowed = true;
+        EXPECT_EQ(m_store.CheckCameraPrivilegeByIndexCode(10001, std::string(length, 'c').c_str(),
+                                                          &allowed),
+                  length <= 79)
+            << length;
+        EXPECT_FALSE(allowed) << length;
+    }
 
     CAMERA_INFO* head = nullptr;
     std::string notFound;

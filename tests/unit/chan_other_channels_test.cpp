@@ -273,4 +273,35 @@ TEST_F(ChannelNames, IoDeviceAndTalkNamesAreStoredAsUtf8AndReadBackIdentical) {
     std::setlocale(LC_CTYPE, saved.c_str());
 }
 
+// 259 bytes that are no UTF-8 become 259 three-byte replacement characters in the
+// table; read back into a 260-byte field, 86 of them fit whole.
+TEST_F(ChannelNames, AConvertedNameTooLongForItsFieldIsCutAtACharacterBoundary) {
+    const std::string saved = std::setlocale(LC_CTYPE, nullptr);
+    ASSERT_NE(std::setlocale(LC_CTYPE, "C"), nullptr);
+    const std::string invalid(259, '\xFF');
+    std::string whole;
+    for (int i = 0; i < 86; ++i) whole += "\xEF\xBF\xBD";
+    CAMERA_INFO camera = chan_test::Camera(1);
+    SetText(camera.CAMNAME, invalid);
+    std::vector<IO_INFO> ios = {Io(1, 5, 0, invalid)};
+    std::vector<DEVICE_INFO> devices = {Device(1, invalid)};
+    std::vector<TALK_CHANNEL> talks = {Talk(1, 5, invalid)};
+    StoreCameras({camera});
+    ASSERT_TRUE(m_store.SetIOList(Linked(ios)));
+    ASSERT_TRUE(m_store.SetDeviceList(Linked(devices)));
+    ASSERT_TRUE(m_store.SetTalkChannelList(Linked(talks)));
+    IO_INFO io;
+    DEVICE_INFO device;
+    TALK_CHANNEL talk;
+    ASSERT_TRUE(m_store.GetCameraByID(&camera, 1));
+    ASSERT_TRUE(m_store.GetIOByID(&io, 1));
+    ASSERT_TRUE(m_store.GetDeviceByID(&device, 1));
+    ASSERT_TRUE(m_store.GetTalkChannelByID(&talk, 1));
+    EXPECT_EQ(std::string(camera.CAMNAME), whole);
+    EXPECT_EQ(std::string(io.IONAME), whole);
+    EXPECT_EQ(std::string(device.DEVNAME), whole);
+    EXPECT_EQ(std::string(talk.TALKNAME), whole);
+    std::setlocale(LC_CTYPE, saved.c_str());
+}
+
 }  // namespace

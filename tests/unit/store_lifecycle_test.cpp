@@ -1,5 +1,6 @@
 // CDataOper's lifecycle beyond the file itself: the key, Init on an open instance,
 // what UnInit and ClearAll empty and keep, and the two lifecycle log lines.
+#include <cstdio>
 #include <cstring>
 #include <memory>
 
@@ -98,6 +99,23 @@ TEST(StoreReopen, SecondInitKeepsTheFileItsRowsAndTheKey) {
         EXPECT_EQ(peek.Count("TALKCHANNEL"), 1);
         EXPECT_EQ(peek.Count("IOINFO"), 1);
     }
+    oper->UnInit();
+    EXPECT_FALSE(Exists(path));
+}
+
+// A temporary-file cleaner removed the open instance's file: the next Init makes it
+// anew with its tables, and so does every Init after that.
+TEST(StoreReopen, SecondInitMakesTheFileAnewWhenItVanished) {
+    TempDir dir;
+    auto oper = std::make_unique<CDataOper>();
+    ASSERT_TRUE(oper->Init(dir.Path().c_str()));
+    const std::string path = oper->DbPath();
+    ASSERT_EQ(std::remove(path.c_str()), 0);
+
+    ASSERT_TRUE(oper->Init(dir.Path().c_str()));
+    ASSERT_TRUE(Exists(path));
+    EXPECT_EQ(Peek(path).Count("IOINFO"), 0);
+    EXPECT_TRUE(oper->Init(dir.Path().c_str()));
     oper->UnInit();
     EXPECT_FALSE(Exists(path));
 }
