@@ -7,7 +7,9 @@
 // check or a module step failed, 2 for a usage error or an unusable site file.
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "hosted_instance.h"
@@ -21,6 +23,7 @@
 #include "site_generator.h"
 #include "site_index.h"
 #include "site_json.h"
+#include "text_format.h"
 
 namespace {
 
@@ -58,9 +61,11 @@ void RunSession(const HostOptions& options, const SiteIndex& index, Progress& pr
     ModuleLoader module;
     std::string error;
     if (!module.Load(options.modulePath, error)) {
+        report.modulePath = options.modulePath;
         report.failure = error;
         return;
     }
+    report.moduleLoaded = true;
     report.modulePath = module.Path();
     report.pluginName = module.Info().name != nullptr ? module.Info().name : "(no name)";
     report.pluginVersion =
@@ -121,9 +126,16 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "vellum-host: %s\n", error.c_str());
         return kExitUsage;
     }
-    if (!options.dumpFile.empty() && !WriteSite(site, options.dumpFile, error, &progress)) {
-        std::fprintf(stderr, "vellum-host: %s\n", error.c_str());
-        return kExitUsage;
+    if (!options.dumpFile.empty()) {
+        if (!WriteSite(site, options.dumpFile, error, &progress)) {
+            std::fprintf(stderr, "vellum-host: %s\n", error.c_str());
+            return kExitUsage;
+        }
+        // On standard error: with --json, standard output holds only the report.
+        std::error_code sizeError;
+        const std::uintmax_t bytes = std::filesystem::file_size(options.dumpFile, sizeError);
+        std::fprintf(stderr, "vellum-host: site written to %s (%s)\n", options.dumpFile.c_str(),
+                     sizeError ? "size unknown" : Bytes(bytes).c_str());
     }
     const SiteIndex index(site);
     report.site = SummariseSite(index);

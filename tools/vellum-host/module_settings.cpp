@@ -5,6 +5,8 @@
 #include <strings.h>
 
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 
 namespace {
 
@@ -48,8 +50,25 @@ ModuleSettings ReadModuleSettings(const std::string& modulePath) {
     const std::size_t slash = modulePath.rfind('/');
     settings.path = (slash == std::string::npos ? std::string() : modulePath.substr(0, slash + 1)) +
                     "DefCfg.ini";
+    std::ifstream file(settings.path, std::ios::binary);
+    if (!file) return settings;
+    settings.present = true;
+    std::stringstream content;
+    content << file.rdbuf();
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(content, line);) lines.push_back(line);
     Lookup lookup;
-    settings.present = ini_parse(settings.path.c_str(), OnEntry, &lookup) != -1;
+    // The parser names only the first line it cannot read and skips it; blanking each
+    // such line and parsing again finds the next, as the parser itself would skip it.
+    for (;;) {
+        std::string text;
+        for (const std::string& line : lines) text += line + "\n";
+        lookup = Lookup();
+        const int unread = ini_parse_string(text.c_str(), OnEntry, &lookup);
+        if (unread <= 0 || static_cast<std::size_t>(unread) > lines.size()) break;
+        settings.unreadLines.push_back(unread);
+        lines[static_cast<std::size_t>(unread) - 1].clear();
+    }
     settings.tvwallVersion = ValueOrDefault(lookup.versionFound, lookup.version);
     settings.cameraIndexSort = ValueOrDefault(lookup.sortFound, lookup.sort);
     return settings;

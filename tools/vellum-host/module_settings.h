@@ -5,11 +5,13 @@
 #define VELLUM_TOOLS_HOST_MODULE_SETTINGS_H
 
 #include <string>
+#include <vector>
 
 struct ModuleSettings {
-    std::string path;         // the directory of the module file, then "DefCfg.ini"
-    bool present = false;     // whether that file could be read
-    int tvwallVersion = 0;    // [Tvwall] Version; 6731 enciphers TRANSPATH in the table
+    std::string path;              // the directory of the module file, then "DefCfg.ini"
+    bool present = false;          // whether that file could be read
+    std::vector<int> unreadLines;  // lines of the file that do not parse, from 1; ignored
+    int tvwallVersion = 0;         // [Tvwall] Version; 6731 enciphers TRANSPATH in the table
     int cameraIndexSort = 0;  // [ResTree] camera_index_sort; 1 lists cameras by descending SEQINDEX
 
     bool TransPathEnciphered() const { return tvwallVersion == 6731; }

@@ -135,7 +135,40 @@ uint64_t PeakMemoryBytes() {
     return static_cast<uint64_t>(usage.ru_maxrss) * 1024;  // Linux reports kilobytes
 }
 
+namespace {
+
+// The module could not be loaded: no session ran, so there is nothing else to report.
+void PrintLoadFailure(const Report& r, std::FILE* out) {
+    std::fprintf(out, "Module not loaded from %s\n  %s\n", r.modulePath.c_str(), r.failure.c_str());
+    std::fprintf(out,
+                 "Check that the path names the built module (cmake --build build/default "
+                 "--target vellum\nbuilds it), or give the right one with --module PATH.\n");
+    std::fprintf(out, "Result         FAILED\n");
+}
+
+void PrintSettings(const ModuleSettings& settings, std::FILE* out) {
+    std::fprintf(
+        out,
+        "Settings from %s: %s; Version %d (TRANSPATH %s), camera_index_sort %d (SEQINDEX %s)\n",
+        settings.path.c_str(), settings.present ? "present" : "absent", settings.tvwallVersion,
+        settings.TransPathEnciphered() ? "enciphered" : "plain", settings.cameraIndexSort,
+        settings.CamerasDescending() ? "descending" : "ascending");
+    if (settings.unreadLines.empty()) return;
+    std::string lines;
+    for (int line : settings.unreadLines)
+        lines += (lines.empty() ? "" : ", ") + std::to_string(line);
+    std::fprintf(out, "  WARNING: line%s %s could not be read; the module ignores %s\n",
+                 settings.unreadLines.size() == 1 ? "" : "s", lines.c_str(),
+                 settings.unreadLines.size() == 1 ? "it" : "them");
+}
+
+}  // namespace
+
 void PrintTextReport(const Report& r, std::FILE* out) {
+    if (!r.moduleLoaded) {
+        PrintLoadFailure(r, out);
+        return;
+    }
     std::fprintf(out, "%s %s loaded from %s\n", r.pluginName.c_str(), r.pluginVersion.c_str(),
                  r.modulePath.c_str());
     if (r.siteFile.empty())
@@ -145,12 +178,7 @@ void PrintTextReport(const Report& r, std::FILE* out) {
     else
         std::fprintf(out, "Site loaded from %s in %s; session seed %llu\n", r.siteFile.c_str(),
                      Duration(r.siteSeconds).c_str(), static_cast<unsigned long long>(r.seed));
-    std::fprintf(
-        out,
-        "Settings from %s: %s; Version %d (TRANSPATH %s), camera_index_sort %d (SEQINDEX %s)\n",
-        r.settings.path.c_str(), r.settings.present ? "present" : "absent",
-        r.settings.tvwallVersion, r.settings.TransPathEnciphered() ? "enciphered" : "plain",
-        r.settings.cameraIndexSort, r.settings.CamerasDescending() ? "descending" : "ascending");
+    PrintSettings(r.settings, out);
     PrintDeposited(r, out);
     PrintCells(r, out);
     PrintChecks(r, out);
@@ -240,11 +268,16 @@ void PrintJsonReport(const Report& r, std::FILE* out) {
                            {"first", tally.first}});
 
     ordered_json document = {
-        {"module", {{"path", r.modulePath}, {"name", r.pluginName}, {"version", r.pluginVersion}}},
+        {"module",
+         {{"path", r.modulePath},
+          {"loaded", r.moduleLoaded},
+          {"name", r.pluginName},
+          {"version", r.pluginVersion}}},
         {"site", std::move(site)},
         {"settings",
          {{"file", r.settings.path},
           {"present", r.settings.present},
+          {"unreadLines", r.settings.unreadLines},
           {"tvwallVersion", r.settings.tvwallVersion},
           {"cameraIndexSort", r.settings.cameraIndexSort}}},
         {"deposited", std::move(deposited)},

@@ -39,7 +39,8 @@ struct SiteFigures {
 SiteFigures SummariseSite(const SiteIndex& index);
 
 struct Report {
-    std::string modulePath;
+    std::string modulePath;  // as loaded; as asked for when loading failed
+    bool moduleLoaded = false;
     std::string pluginName;
     std::string pluginVersion;
     std::string siteFile;  // empty for a generated site

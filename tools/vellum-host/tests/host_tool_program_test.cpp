@@ -184,7 +184,7 @@ TEST(HostProgram, FollowsTheModuleSettingsInForce) {
     const std::string module = directory + "libvellum.so";
     WriteWhole(module, ReadWhole(VELLUM_MODULE_FILE));
     WriteWhole(directory + "DefCfg.ini",
-               "[Tvwall]\nVersion=6731\n[ResTree]\ncamera_index_sort=1\n");
+               "garbage [[[\n[Tvwall]\nVersion=6731\n[ResTree]\ncamera_index_sort=1\n");
     const HostRun run = RunHost({"--module", module, "--json"});
     std::remove(module.c_str());
     std::remove((directory + "DefCfg.ini").c_str());
@@ -192,6 +192,7 @@ TEST(HostProgram, FollowsTheModuleSettingsInForce) {
     ASSERT_EQ(run.status, 0) << run.out << run.err;
     const json report = json::parse(run.out);
     EXPECT_EQ(report["settings"]["present"], true);
+    EXPECT_EQ(report["settings"]["unreadLines"], json::array({1}));
     EXPECT_EQ(report["settings"]["tvwallVersion"], 6731);
     EXPECT_EQ(report["settings"]["cameraIndexSort"], 1);
     // Descending order and enciphered transport paths read back as the site has them.
@@ -251,4 +252,5 @@ TEST(HostProgram, ReportsAModuleThatCannotBeLoaded) {
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("cannot load"), std::string::npos) << run.err;
     EXPECT_NE(run.out.find("Result         FAILED"), std::string::npos);
+    EXPECT_EQ(run.out.find("Deposited"), std::string::npos) << "no tables without a module";
 }
