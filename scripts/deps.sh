@@ -1,7 +1,18 @@
 #!/usr/bin/env bash
 # Checks that the Debian packages needed to build and test Vellum are installed.
-# As root it installs the missing ones; otherwise it names them and fails.
+# As root it installs the missing ones (and compiles a Latin-1 locale for the code-page
+# tests); otherwise, or with --check, it only names them and fails.
 set -euo pipefail
+
+check_only=0
+case "${1:-}" in
+    --check) check_only=1 ;;
+    "") ;;
+    *)
+        echo "usage: deps.sh [--check]" >&2
+        exit 2
+        ;;
+esac
 
 PACKAGES=(
     cmake
@@ -29,7 +40,7 @@ is_installed() {
 # C.UTF-8. As root, compile one from the locales package's sources (a no-op when present).
 ensure_latin1_locale() {
     locale -a 2>/dev/null | grep -qi '^en_US\.iso88591$' && return 0
-    [[ "$(id -u)" -eq 0 ]] || return 0
+    [[ "$(id -u)" -eq 0 && $check_only -eq 0 ]] || return 0
     command -v localedef >/dev/null || return 0
     localedef -i en_US -f ISO-8859-1 en_US.ISO-8859-1 2>/dev/null ||
         echo "deps: could not build the en_US.ISO-8859-1 locale; its tests will skip" >&2
@@ -46,7 +57,7 @@ if [[ ${#missing[@]} -eq 0 ]]; then
     exit 0
 fi
 
-if [[ "$(id -u)" -ne 0 ]]; then
+if [[ "$(id -u)" -ne 0 || $check_only -eq 1 ]]; then
     echo "deps: missing packages: ${missing[*]}" >&2
     echo "deps: install them as root with:" >&2
     echo "    apt-get update && apt-get install -y ${missing[*]}" >&2
