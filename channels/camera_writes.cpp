@@ -74,9 +74,11 @@ bool CDataOper::SetCameraList(const CAMERA_INFO* list, int /*unused*/) {
         m_storage.BindInteger(23, 1);  // ISGROUP: the cell query selects only these rows
         m_storage.ExecuteBind();
 
-        xlog_write(2, "tvwall", "<%s [%d] - %s> <setData to sqliteDb %s,%s,%d,%d>", ".\\DataOper",
-                   670, "CDataOper::SetCameraList", name.c_str(), indexCode.c_str(), camera->ID,
-                   camera->CELLID);
+        if (xlog_enabled(2))
+            xlog_write(2, "tvwall", "<%s [%d] - %s> <setData to sqliteDb %s,%s,%d,%d>",
+                       ".\\DataOper",
+                       670, "CDataOper::SetCameraList", name.c_str(), indexCode.c_str(),
+                       camera->ID, camera->CELLID);
         // The map takes every record's STATUS, whether or not its row was written.
         m_mapCameraStatus[camera->ID] = online;
     }

@@ -123,11 +123,17 @@ struct LogLine {
     std::string text;
 };
 
-// Collects every xlog line written while it lives.
+// Collects every xlog line of every level written while it lives.
 class LogCapture {
 public:
-    LogCapture() { xlog_set_sink(&Receive, this); }
-    ~LogCapture() { xlog_set_sink(nullptr, nullptr); }
+    LogCapture() : m_threshold(xlog_threshold()) {
+        xlog_set_sink(&Receive, this);
+        xlog_set_threshold(0);
+    }
+    ~LogCapture() {
+        xlog_set_threshold(m_threshold);
+        xlog_set_sink(nullptr, nullptr);
+    }
     LogCapture(const LogCapture&) = delete;
     LogCapture& operator=(const LogCapture&) = delete;
 
@@ -137,6 +143,7 @@ private:
     static void Receive(int level, const char* module, const char* line, void* context) {
         static_cast<LogCapture*>(context)->m_lines.push_back({level, module, line});
     }
+    int m_threshold;
     std::vector<LogLine> m_lines;
 };
 
