@@ -52,6 +52,8 @@ inline constexpr const char kCameraByIndexCode[] = "SELECT * FROM CAMERAINFO WHE
 // its decimal text, so 12 matches "12" (and not "012").
 inline constexpr const char kCameraByMatrixCode[] =
     "SELECT * FROM CAMERAINFO WHERE MATRIXCODE = ? ;";
+// The cell of a stored camera, all a status change needs of its row.
+inline constexpr const char kCameraCellById[] = "SELECT CELLID FROM CAMERAINFO WHERE ID = ? ;";
 inline constexpr const char kCameraStatusUpdate[] = "UPDATE CAMERAINFO SET STATUS = ? WHERE ID = ?";
 inline constexpr const char kCellCameraCount[] =
     "SELECT count(*) FROM CAMERAINFO WHERE CELLID = ? ";
@@ -96,6 +98,7 @@ inline constexpr const char* kLookups[] = {
     kCameraById,
     kCameraByIndexCode,
     kCameraByMatrixCode,
+    kCameraCellById,
     kCameraStatusUpdate,
     kCellCameraCount,
     kCellOnlineCameraCount,

@@ -79,7 +79,7 @@ bool CDataOper::ReadOneCamera(CAMERA_INFO* out, const char* sql,
     bool found = false;
     if (m_storage.BeginRead(sql, params) && m_storage.ReadNext()) {
         std::memset(static_cast<void*>(out), 0, sizeof *out);
-        ReadCameraRow(out);
+        ReadCameraRow(out, IsTransPathEnciphered());
         found = true;
     }
     m_storage.EndRead();
@@ -94,6 +94,7 @@ bool CDataOper::GetCameraList(CAMERA_INFO** out, int cellType, int cellId) {
     // SEQINDEX, anything else ascending; ties by ascending ID either way.
     const bool descending =
         static_cast<int>(ReadIniInt("ResTree", "camera_index_sort", 0, kConfigFile)) == 1;
+    const bool enciphered = IsTransPathEnciphered();
     ListAppender<CAMERA_INFO> appender(out);
     if (m_storage.BeginRead(
             descending ? channel_sql::kCameraListDescending : channel_sql::kCameraListAscending,
@@ -102,7 +103,7 @@ bool CDataOper::GetCameraList(CAMERA_INFO** out, int cellType, int cellId) {
             CAMERA_INFO* camera = of_newCameraInfo();
             if (camera == nullptr) break;  // the records linked so far stay
             std::memset(static_cast<void*>(camera), 0, sizeof *camera);
-            ReadCameraRow(camera);
+            ReadCameraRow(camera, enciphered);
             appender.Append(camera);
         }
     }
@@ -124,7 +125,7 @@ bool CDataOper::CheckCameraPrivilegeByID(int privilegeType, int id, bool* allowe
         *allowed = false;
         return false;
     }
-    if (m_storage.ReadNext()) ReadCameraRow(&camera);
+    if (m_storage.ReadNext()) ReadCameraRow(&camera, false);  // only PRIVILEGE is used
     m_storage.EndRead();
     // A camera that is not stored keeps an empty PRIVILEGE and is allowed nothing.
     *allowed = GrantsPrivilege(camera, privilegeType);
@@ -147,7 +148,7 @@ bool CDataOper::CheckCameraPrivilegeByIndexCode(int privilegeType, const char* i
         m_storage.EndRead();
         return false;
     }
-    if (m_storage.ReadNext()) ReadCameraRow(&camera);
+    if (m_storage.ReadNext()) ReadCameraRow(&camera, false);  // only PRIVILEGE is used
     m_storage.EndRead();
     *allowed = GrantsPrivilege(camera, privilegeType);
     return true;
@@ -162,13 +163,14 @@ bool CDataOper::GetCameraListByIDs(CAMERA_INFO** out, const char* ids) {
         identifiers.push_back(ParseIdentifier(piece));
     if (identifiers.empty()) return false;
 
+    const bool enciphered = IsTransPathEnciphered();
     ListAppender<CAMERA_INFO> appender(out);
     bool produced = false;
     for (int id : identifiers) {  // a repeated identifier yields a record each time
         if (m_storage.BeginRead(channel_sql::kCameraById, {id}) && m_storage.ReadNext()) {
             if (CAMERA_INFO* camera = of_newCameraInfo()) {
                 std::memset(static_cast<void*>(camera), 0, sizeof *camera);
-                ReadCameraRow(camera);
+                ReadCameraRow(camera, enciphered);
                 appender.Append(camera);
                 produced = true;
             }
@@ -194,6 +196,7 @@ bool CDataOper::GetCameraListByIndexCodes(CAMERA_INFO** out, const char* codes,
     const std::vector<std::string> pieces = SplitAtCommas(codes);
     if (pieces.empty()) return false;
 
+    const bool enciphered = IsTransPathEnciphered();
     ListAppender<CAMERA_INFO> appender(out);
     bool produced = false;
     for (const std::string& code : pieces) {
@@ -205,7 +208,7 @@ bool CDataOper::GetCameraListByIndexCodes(CAMERA_INFO** out, const char* codes,
             CAMERA_INFO* camera = m_storage.ReadNext() ? of_newCameraInfo() : nullptr;
             if (camera != nullptr) {
                 std::memset(static_cast<void*>(camera), 0, sizeof *camera);
-                ReadCameraRow(camera);
+                ReadCameraRow(camera, enciphered);
                 appender.Append(camera);
                 produced = true;
             } else {

@@ -14,10 +14,9 @@ void CDataOper::UpdateCameraStatus(const CAMERA_STATUS* list) {
     StoreLock lock(&m_lock);
     WriteCameraStatus(list);
 
-    CAMERA_INFO camera;
-    std::memset(static_cast<void*>(&camera), 0, sizeof camera);
     for (const CAMERA_STATUS* change = list; change != nullptr; change = change->next) {
-        if (!GetCameraByID(&camera, change->ID)) continue;  // re-enters m_lock
+        int cellId = 0;
+        if (!ReadCameraCell(change->ID, &cellId)) continue;  // no such camera stored
         // Any non-zero status counts as online here, though only 1 reads back online.
         const bool online = change->STATUS != 0;
         bool changed = true;
@@ -28,8 +27,15 @@ void CDataOper::UpdateCameraStatus(const CAMERA_STATUS* list) {
             else
                 known->second = online;
         }
-        if (changed) ApplyStatusChange(camera.CELLID, 2, online);
+        if (changed) ApplyStatusChange(cellId, 2, online);
     }
+}
+
+bool CDataOper::ReadCameraCell(int id, int* cellId) {
+    const bool found = m_storage.BeginRead(channel_sql::kCameraCellById, {id}) &&
+                       m_storage.ReadNext() && m_storage.ReadIntegerByIndex(0, *cellId);
+    m_storage.EndRead();
+    return found;
 }
 
 void CDataOper::WriteCameraStatus(const CAMERA_STATUS* list) {
@@ -82,9 +88,9 @@ bool CDataOper::StepToParent(int* cellId, int* cellType, std::size_t* steps) {
 // cell; any other cell to its parentId under its own type. A returned 0 is a valid
 // parent: the walk ends there only if no cell 0 is cached.
 int CDataOper::GetParentCell(int cellId, int cellType, int* parentType) {
-    CELL_INFO cell;
-    std::memset(static_cast<void*>(&cell), 0, sizeof cell);
-    if (!GetCellInfo(&cell, cellId, cellType)) return -1;  // re-enters m_lock
+    const CCellIndex::Entry* entry = m_cellIndex.FindFirst(cellId, cellType);
+    if (entry == nullptr) return -1;
+    const CELL_INFO& cell = entry->second;
     if (cell.parentId == 0 && (cell.cellType == 1 || cell.cellType == 2)) {
         *parentType = 1;
         return cell.ownerId;

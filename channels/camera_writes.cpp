@@ -14,11 +14,7 @@
 
 namespace {
 
-// [Tvwall] Version == 6731 turns on the TRANSPATH cipher. Read afresh for every record
-// written and every row read, so a changed setting applies at once.
-bool IsTransPathEnciphered() {
-    return static_cast<int>(ReadIniInt("Tvwall", "Version", 0, kConfigFile)) == kCipherVersion;
-}
+constexpr int kCameraLogLevel = 2;
 
 // The host may hand any non-zero byte as true; it is read as a byte, since a bool
 // holding another value than 0 or 1 cannot be read as a bool.
@@ -38,6 +34,8 @@ bool CDataOper::SetCameraList(const CAMERA_INFO* list, int /*unused*/) {
     // (such as a duplicate ID, which keeps the stored row) does not stop the others
     // and is no failure; a transaction that cannot be committed (no database open, a
     // full disk) is.
+    const bool encipher = IsTransPathEnciphered();
+    const bool logRecords = xlog_enabled(kCameraLogLevel) != 0;
     m_storage.TransBegin();
     m_storage.BeginBind(channel_sql::kCameraInsert);
     for (const CAMERA_INFO* camera = list; camera != nullptr; camera = camera->next) {
@@ -67,18 +65,18 @@ bool CDataOper::SetCameraList(const CAMERA_INFO* list, int /*unused*/) {
         m_storage.BindString(19, FieldText(camera->MULTIIP));
         const std::string transPath = FieldText(camera->TRANSPATH);
         std::string stored = transPath;  // a failed Encrypt leaves the plain text here
-        if (IsTransPathEnciphered()) Encrypt(transPath.c_str(), &stored, &m_strKey, 0);
+        if (encipher) Encrypt(transPath.c_str(), &stored, &m_strKey, 0);
         m_storage.BindString(20, stored);
         m_storage.BindInteger(21, camera->TRANSCNT);  // the table has TRANSCNT before MOD
         m_storage.BindInteger(22, camera->MOD);
         m_storage.BindInteger(23, 1);  // ISGROUP: the cell query selects only these rows
         m_storage.ExecuteBind();
 
-        if (xlog_enabled(2))
-            xlog_write(2, "tvwall", "<%s [%d] - %s> <setData to sqliteDb %s,%s,%d,%d>",
-                       ".\\DataOper",
-                       670, "CDataOper::SetCameraList", name.c_str(), indexCode.c_str(),
-                       camera->ID, camera->CELLID);
+        if (logRecords)
+            xlog_write(kCameraLogLevel, "tvwall",
+                       "<%s [%d] - %s> <setData to sqliteDb %s,%s,%d,%d>", ".\\DataOper", 670,
+                       "CDataOper::SetCameraList", name.c_str(), indexCode.c_str(), camera->ID,
+                       camera->CELLID);
         // The map takes every record's STATUS, whether or not its row was written.
         m_mapCameraStatus[camera->ID] = online;
     }
@@ -114,7 +112,7 @@ void CDataOper::DeleteCameraBatch(const std::vector<int32_t>& ids) {
     m_storage.TransCommit();
 }
 
-void CDataOper::ReadCameraRow(CAMERA_INFO* out) {
+void CDataOper::ReadCameraRow(CAMERA_INFO* out, bool transPathEnciphered) {
     std::string text;
     int status = 0;
     m_storage.ReadIntegerByIndex(0, out->ID);
@@ -139,7 +137,7 @@ void CDataOper::ReadCameraRow(CAMERA_INFO* out) {
     CopyToField(out->RECGUID, ColumnText(m_storage, 18, text));
     CopyToField(out->MULTIIP, ColumnText(m_storage, 19, text));
     std::string transPath = ColumnText(m_storage, 20, text);  // kept if Decrypt fails
-    if (IsTransPathEnciphered()) Decrypt(&text, &transPath, &m_strKey, 0);
+    if (transPathEnciphered) Decrypt(&text, &transPath, &m_strKey, 0);
     CopyToField(out->TRANSPATH, transPath);
     m_storage.ReadIntegerByIndex(21, out->TRANSCNT);
     m_storage.ReadIntegerByIndex(22, out->MOD);

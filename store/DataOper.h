@@ -136,13 +136,14 @@ private:
     // --- channel tables (channels/); each REQUIRES: m_lock held ---
     // Fills `out` (zeroed by the caller) from the current CAMERAINFO row of m_storage's
     // open read; deciphers TRANSPATH under the 6731 setting.
-    void ReadCameraRow(CAMERA_INFO* out);
+    void ReadCameraRow(CAMERA_INFO* out, bool transPathEnciphered);
     // The first CAMERAINFO row of `sql` with `params` into `out` (zeroed first);
     // false and `out` untouched when there is none.
     bool ReadOneCamera(CAMERA_INFO* out, const char* sql, std::initializer_list<SqlParam> params);
     void DeleteCameraBatch(const std::vector<int32_t>& ids);
     void WriteCameraStatus(const CAMERA_STATUS* list);
     void ApplyStatusChange(int cellId, int cellType, bool online);
+    bool ReadCameraCell(int id, int* cellId);  // false: no row with this ID
     int GetParentCell(int cellId, int cellType, int* parentType);  // -1: not cached
     bool StepToParent(int* cellId, int* cellType, std::size_t* steps);
     std::vector<int32_t> CollectChildCells(int parentId, int cellType);

@@ -27,6 +27,10 @@ const char* GetModuleDir() {
     return g_moduleDir;
 }
 
+bool IsTransPathEnciphered() {
+    return static_cast<int>(ReadIniInt("Tvwall", "Version", 0, kConfigFile)) == kCipherVersion;
+}
+
 unsigned int ReadIniInt(const char* section, const char* key, int defaultValue,
                         const char* fileName) {
     if (fileName == nullptr || section == nullptr || key == nullptr)

@@ -17,4 +17,10 @@ unsigned int ReadIniInt(const char* section, const char* key, int defaultValue,
 constexpr const char* kConfigFile = "DefCfg.ini";
 constexpr int kCipherVersion = 6731;  // [Tvwall] Version: encipher TRANSPATH
 
+// [Tvwall] Version == kCipherVersion: TRANSPATH is stored enciphered. A call that
+// writes or reads camera rows asks once, at its start, and holds the lock to its end,
+// so every row of one call sees the same answer and a changed file applies from the
+// next call on.
+bool IsTransPathEnciphered();
+
 #endif  // VELLUM_STORE_MODULECONFIG_H

@@ -15,10 +15,11 @@ bool Fails(const char* operation) { return vellum::fault::Storage().Hit(operatio
 // (platform::ScratchFile) already keeps every other process out, so this connection
 // is the file's only writer: it takes no file locks of its own ("unix-none"), holds
 // its page cache across transactions (exclusive locking mode, without which every
-// query re-reads the file header) and reads pages through a memory map.
+// query re-reads the file header) and reads pages through a memory map. A 64 MiB page
+// cache keeps the camera indexes of a large deposit in memory; it grows only as used.
 constexpr const char* kScratchPragmas =
     "PRAGMA synchronous=OFF;PRAGMA journal_mode=MEMORY;PRAGMA temp_store=MEMORY;"
-    "PRAGMA locking_mode=EXCLUSIVE;PRAGMA mmap_size=1073741824;";
+    "PRAGMA locking_mode=EXCLUSIVE;PRAGMA mmap_size=1073741824;PRAGMA cache_size=-65536;";
 constexpr const char* kNoLockingVfs = "unix-none";
 
 // SQLite's default page limit, which "no limit" restores.

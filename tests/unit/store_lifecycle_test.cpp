@@ -223,21 +223,49 @@ TEST(StoreClearAll, EmptiesCamerasAndDevicesButKeepsChannelsFileAndContexts) {
     oper->UnInit();
 }
 
-TEST(StoreLog, InitAndUnInitWriteTheirLinesWordForWord) {
+// Every line the module writes, as a sink that asks for every level receives it.
+TEST(StoreLog, EveryLineArrivesWordForWordAtASinkThatAsksForIt) {
     TempDir dir;
     auto oper = std::make_unique<CDataOper>();
     LogCapture log;
 
     ASSERT_TRUE(oper->Init(dir.Path().c_str()));
+    CELL_INFO cell;
+    std::memset(static_cast<void*>(&cell), 0, sizeof cell);
+    cell.id = 1;
+    cell.parentId = 5;  // not cached: the root repair runs
+    cell.cellType = 1;
+    std::strcpy(cell.indexCode, "a");
+    std::strcpy(cell.name, "North");
+    oper->SetCellList(&cell);
+    CAMERA_INFO camera;
+    std::memset(static_cast<void*>(&camera), 0, sizeof camera);
+    camera.ID = 5;
+    camera.CELLID = 4;
+    std::strcpy(camera.INDEXCODE, "c5");
+    std::strcpy(camera.CAMNAME, "Gate");
+    ASSERT_TRUE(oper->SetCameraList(&camera, 0));
     oper->UnInit();
 
-    ASSERT_EQ(log.Lines().size(), 2u);
-    EXPECT_EQ(log.Lines()[0].level, 2);
-    EXPECT_EQ(log.Lines()[0].module, "client");
-    EXPECT_EQ(log.Lines()[0].text, "<.\\DataOper [102] - CDataOper::Init> <DataOper Init>");
-    EXPECT_EQ(log.Lines()[1].level, 2);
-    EXPECT_EQ(log.Lines()[1].module, "client");
-    EXPECT_EQ(log.Lines()[1].text, "<.\\DataOper [136] - CDataOper::UnInit> <DataOper UnInit>");
+    const std::vector<store_test::LogLine> expected = {
+        {2, "client", "<.\\DataOper [102] - CDataOper::Init> <DataOper Init>"},
+        {3, "tvwall", "<.\\DataOper [331] - CDataOper::SetCellList> <not find root cell>"},
+        {3, "tvwall",
+         "<.\\DataOper [339] - CDataOper::SetCellList> <look for cell, name North id 1 "
+         "parentid 5>"},
+        {3, "tvwall",
+         "<.\\DataOper [356] - CDataOper::SetCellList> <not find root cell, name North id 1 "
+         "parentid 5, set parentid to 0>"},
+        {2, "tvwall",
+         "<.\\DataOper [670] - CDataOper::SetCameraList> <setData to sqliteDb Gate,c5,5,4>"},
+        {2, "client", "<.\\DataOper [136] - CDataOper::UnInit> <DataOper UnInit>"},
+    };
+    ASSERT_EQ(log.Lines().size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(log.Lines()[i].level, expected[i].level) << i;
+        EXPECT_EQ(log.Lines()[i].module, expected[i].module) << i;
+        EXPECT_EQ(log.Lines()[i].text, expected[i].text) << i;
+    }
 }
 
 class StoreLogFaults : public store_test::FaultSafeTest {};

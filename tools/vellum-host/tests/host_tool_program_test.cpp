@@ -156,7 +156,19 @@ TEST(HostProgram, JsonReportParsesAndHoldsEveryFigureOfTheTextReport) {
     }
     EXPECT_GT(report["scratchFile"]["bytes"].get<uint64_t>(), 0u);
     EXPECT_GT(report["peakMemoryBytes"].get<uint64_t>(), 0u);
-    EXPECT_EQ(report["log"]["lines"].get<uint64_t>(), deposited["cameras"].get<uint64_t>() + 2);
+    // xlog's default threshold takes none of the module's lines of level 2.
+    EXPECT_EQ(report["log"]["lines"].get<uint64_t>(), 0u);
+}
+
+TEST(HostProgram, LogLevelFromTheEnvironmentCountsEveryCameraLine) {
+    ASSERT_EQ(setenv("XLOG_LEVEL", "2", 1), 0);
+    const HostRun run = RunHost({"--seed", "4", "--json"});
+    unsetenv("XLOG_LEVEL");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const json report = json::parse(run.out);
+    // A line per camera deposited, and the Init and UnInit lines.
+    EXPECT_EQ(report["log"]["lines"].get<uint64_t>(),
+              report["deposited"]["cameras"].get<uint64_t>() + 2);
 }
 
 TEST(HostProgram, DumpedSiteLoadedBackGivesTheSameFigures) {

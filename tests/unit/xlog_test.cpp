@@ -1,0 +1,98 @@
+// xlog: the threshold decides what is taken, the destination where it goes.
+#include "libs/xlog/xlog.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/TempDir.h"
+
+namespace {
+
+std::vector<std::string> g_received;
+void Keep(int level, const char* module, const char* line, void*) {
+    g_received.push_back(std::to_string(level) + " " + module + " " + line);
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Each case starts from a sink that keeps lines and xlog's default threshold, and
+// leaves xlog at its defaults.
+class Xlog : public ::testing::Test {
+protected:
+    void SetUp() override {
+        g_received.clear();
+        xlog_set_sink(&Keep, nullptr);
+        xlog_set_threshold(3);
+    }
+    void TearDown() override {
+        xlog_set_sink(nullptr, nullptr);
+        xlog_set_threshold(3);
+    }
+};
+
+TEST_F(Xlog, LinesBelowTheThresholdAreNeitherTakenNorWritten) {
+    struct Case {
+        int threshold;
+        bool level2Taken;
+        bool level3Taken;
+    };
+    for (const Case& c : {Case{3, false, true}, Case{2, true, true}, Case{4, false, false}}) {
+        SCOPED_TRACE(c.threshold);
+        g_received.clear();
+        xlog_set_threshold(c.threshold);
+        EXPECT_EQ(xlog_threshold(), c.threshold);
+        EXPECT_EQ(xlog_enabled(2) == 1, c.level2Taken);
+        EXPECT_EQ(xlog_enabled(3) == 1, c.level3Taken);
+        xlog_write(2, "m", "two %d", 2);
+        xlog_write(3, "m", "three %s", "3");
+        std::vector<std::string> expected;
+        if (c.level2Taken) expected.push_back("2 m two 2");
+        if (c.level3Taken) expected.push_back("3 m three 3");
+        EXPECT_EQ(g_received, expected);
+    }
+}
+
+TEST_F(Xlog, NothingTakesNoLineUntilAnotherDestinationIsChosen) {
+    xlog_set_nothing();
+    EXPECT_EQ(xlog_enabled(100), 0);
+    xlog_write(100, "m", "dropped");
+    xlog_set_sink(&Keep, nullptr);
+    xlog_write(3, "m", "kept");
+    EXPECT_EQ(g_received, (std::vector<std::string>{"3 m kept"}));
+}
+
+TEST_F(Xlog, FileAndStandardErrorGetLevelModuleAndLine) {
+    vellum_test::TempDir dir;
+    const std::string path = dir.Path() + "log.txt";
+    EXPECT_EQ(xlog_set_file((dir.Path() + "no-such-dir/log.txt").c_str()), 0);
+    xlog_write(3, "m", "still to the sink");  // a file that cannot be opened changes nothing
+    ASSERT_EQ(xlog_set_file(path.c_str()), 1);
+    xlog_write(3, "tvwall", "<%s>", "a");
+    xlog_write(4, nullptr, "b");
+    EXPECT_EQ(ReadFile(path), "[3] tvwall: <a>\n[4] : b\n");
+
+    xlog_set_sink(nullptr, nullptr);
+    ::testing::internal::CaptureStderr();
+    xlog_write(3, "client", "c %d", 1);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "[3] client: c 1\n");
+    EXPECT_EQ(g_received, (std::vector<std::string>{"3 m still to the sink"}));
+}
+
+TEST_F(Xlog, ALongLineIsCutAt4095Bytes) {
+    const std::string longText(5000, 'x');
+    xlog_write(3, "m", "%s", longText.c_str());
+    ASSERT_EQ(g_received.size(), 1u);
+    EXPECT_EQ(g_received[0], "3 m " + longText.substr(0, 4095));
+}
+
+}  // namespace
