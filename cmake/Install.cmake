@@ -19,6 +19,7 @@ add_library(Vellum::headers ALIAS vellum_headers)
 install(TARGETS vellum vellum_xlog vellum_headers EXPORT VellumTargets
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
 install(FILES include/vellum/IVellum.h include/vellum/records.h include/vellum/plugin.h
+              libs/xlog/xlog.h
         DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/vellum)
 install(EXPORT VellumTargets NAMESPACE Vellum::
         DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/Vellum)
