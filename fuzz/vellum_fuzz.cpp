@@ -583,6 +583,7 @@ void Session::StatusAndLifecycle(uint8_t operation) {
             m_store->UnInit();
             Check(!FileExists(ScratchFileOf(m_store)), "UnInit left the scratch file behind");
             Check(m_store->Init(ScratchPrefix().c_str()), "Init after UnInit");
+            m_bOpen = true;  // also after an earlier UnInit left the instance closed
             break;
         }
         case 4:
