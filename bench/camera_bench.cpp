@@ -161,9 +161,8 @@ sqlite3* OpenRawTable(const std::string& path) {
     sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     sqlite3_exec(db, kRawTuning, nullptr, nullptr, nullptr);
     sqlite3_exec(db, kCameraTable, nullptr, nullptr, nullptr);
-    for (const char* index : channel_sql::kIndexes)
-        if (std::strstr(index, " ON CAMERAINFO(") != nullptr)
-            sqlite3_exec(db, index, nullptr, nullptr, nullptr);
+    for (const auto& index : channel_sql::kCameraIndexes)
+        sqlite3_exec(db, index.create, nullptr, nullptr, nullptr);
     return db;
 }
 

@@ -2,7 +2,8 @@
 #include "channels/ChannelSchema.h"
 
 void CreateChannelIndexes(CDataStorage& storage) {
-    for (const char* statement : channel_sql::kIndexes) storage.ExecuteSql(statement);
+    for (const auto& index : channel_sql::kCameraIndexes) storage.ExecuteSql(index.create);
+    for (const char* statement : channel_sql::kOtherChannelIndexes) storage.ExecuteSql(statement);
 }
 
 namespace channel_sql {

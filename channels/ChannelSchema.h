@@ -16,23 +16,40 @@ void CreateChannelIndexes(CDataStorage& storage);
 
 namespace channel_sql {
 
-// The indexes, CREATE INDEX IF NOT EXISTS each.
-inline constexpr const char* kIndexes[] = {
+// The secondary indexes of CAMERAINFO, CREATE INDEX IF NOT EXISTS each. A deposit into
+// an empty table drops them and builds them again after its rows (see SetCameraList),
+// so they are named here once for both.
+struct IndexDefinition {
+    const char* name;
+    const char* create;
+};
+inline constexpr IndexDefinition kCameraIndexes[] = {
     // The cell query: equal type, cell and ISGROUP, then SEQINDEX and ID in order. The
     // descending form walks the same index backwards and sorts only the ID ties of
     // each SEQINDEX, within the one cell.
-    ("CREATE INDEX IF NOT EXISTS CAMERAINFO_CELL ON CAMERAINFO(CELLTYPE,CELLID,ISGROUP,SEQINDEX,"
-     "ID);"),
-    "CREATE INDEX IF NOT EXISTS CAMERAINFO_INDEXCODE ON CAMERAINFO(INDEXCODE);",
-    "CREATE INDEX IF NOT EXISTS CAMERAINFO_MATRIXCODE ON CAMERAINFO(MATRIXCODE);",
+    {"CAMERAINFO_CELL",
+     "CREATE INDEX IF NOT EXISTS CAMERAINFO_CELL ON CAMERAINFO(CELLTYPE,CELLID,ISGROUP,"
+     "SEQINDEX,ID);"},
+    {"CAMERAINFO_INDEXCODE",
+     "CREATE INDEX IF NOT EXISTS CAMERAINFO_INDEXCODE ON CAMERAINFO(INDEXCODE);"},
+    {"CAMERAINFO_MATRIXCODE",
+     "CREATE INDEX IF NOT EXISTS CAMERAINFO_MATRIXCODE ON CAMERAINFO(MATRIXCODE);"},
     // The recount counts a cell's rows and its online rows from this index alone.
-    "CREATE INDEX IF NOT EXISTS CAMERAINFO_CELLSTATUS ON CAMERAINFO(CELLID,STATUS);",
+    {"CAMERAINFO_CELLSTATUS",
+     "CREATE INDEX IF NOT EXISTS CAMERAINFO_CELLSTATUS ON CAMERAINFO(CELLID,STATUS);"},
+};
+
+// The indexes of the other channel tables.
+inline constexpr const char* kOtherChannelIndexes[] = {
     "CREATE INDEX IF NOT EXISTS DEVICEINFO_INDEXCODE ON DEVICEINFO(INDEXCODE);",
     "CREATE INDEX IF NOT EXISTS TALKCHANNEL_CELL ON TALKCHANNEL(CELLID,ID);",
     "CREATE INDEX IF NOT EXISTS TALKCHANNEL_INDEXCODE ON TALKCHANNEL(INDEXCODE);",
     "CREATE INDEX IF NOT EXISTS IOINFO_CELL ON IOINFO(CELLID,IOTYPE,ID);",
     "CREATE INDEX IF NOT EXISTS IOINFO_INDEXCODE ON IOINFO(INDEXCODE);",
 };
+
+// Whether CAMERAINFO has a row.
+inline constexpr const char kCameraAny[] = "SELECT 1 FROM CAMERAINFO LIMIT 1;";
 
 // CAMERAINFO: the 24 columns in table order, ISGROUP last.
 inline constexpr const char kCameraInsert[] =

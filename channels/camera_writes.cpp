@@ -1,6 +1,8 @@
 // The camera table writes: SetCameraList with its status map and log line,
 // DeleteCameras in batches, and the row reader every camera query goes through.
 #include <cstring>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "channels/ChannelSchema.h"
@@ -16,12 +18,41 @@ namespace {
 
 constexpr int kCameraLogLevel = 2;
 
+// A list at least this long, deposited into an empty table, builds the camera indexes
+// after its rows (one sorted pass each) instead of updating all four per row. Below
+// it the schema change, which makes every cached statement prepare again, costs more
+// than it saves.
+constexpr std::size_t kBulkDepositRows = 1024;
+
 // The host may hand any non-zero byte as true; it is read as a byte, since a bool
 // holding another value than 0 or 1 cannot be read as a bool.
 bool IsOnline(const CAMERA_INFO& camera) {
     unsigned char status = 0;
     std::memcpy(&status, &camera.STATUS, sizeof status);
     return status != 0;
+}
+
+bool HasAtLeast(const CAMERA_INFO* list, std::size_t count) {
+    for (; list != nullptr && count > 0; list = list->next) --count;
+    return count == 0;
+}
+
+bool CameraTableEmpty(CDataStorage& storage) {
+    const bool any = storage.BeginRead(channel_sql::kCameraAny) && storage.ReadNext();
+    storage.EndRead();
+    return !any;
+}
+
+// Dropping is only a saving: an index that stays is kept up to date row by row.
+void DropCameraIndexes(CDataStorage& storage) {
+    for (const auto& index : channel_sql::kCameraIndexes)
+        (void)storage.ExecuteSql(std::string("DROP INDEX IF EXISTS ") + index.name + ";");
+}
+
+bool CreateCameraIndexes(CDataStorage& storage) {
+    for (const auto& index : channel_sql::kCameraIndexes)
+        if (storage.ExecuteSql(index.create) != 0) return false;
+    return true;
 }
 
 }  // namespace
@@ -33,40 +64,49 @@ bool CDataOper::SetCameraList(const CAMERA_INFO* list, int /*unused*/) {
     // One transaction and one prepared statement for the whole list. A rejected row
     // (such as a duplicate ID, which keeps the stored row) does not stop the others
     // and is no failure; a transaction that cannot be committed (no database open, a
-    // full disk) is.
+    // full disk) is. The indexes of a bulk deposit are dropped and made again inside
+    // the transaction, so no reader ever sees the table without them.
     const bool encipher = IsTransPathEnciphered();
     const bool logRecords = xlog_enabled(kCameraLogLevel) != 0;
-    m_storage.TransBegin();
+    const bool bulk = m_storage.TransBegin() && HasAtLeast(list, kBulkDepositRows) &&
+                      CameraTableEmpty(m_storage);
+    if (bulk) DropCameraIndexes(m_storage);
     m_storage.BeginBind(channel_sql::kCameraInsert);
+    std::string name;
+    std::string transPath;
     for (const CAMERA_INFO* camera = list; camera != nullptr; camera = camera->next) {
-        // Text fields are read up to their width even when the host left no NUL.
-        const std::string indexCode = FieldText(camera->INDEXCODE);
-        const std::string name = FieldText(camera->CAMNAME);
+        // Text fields are read up to their width even when the host left no NUL. The
+        // texts are bound in place: every one outlives the row's ExecuteBind.
+        const std::string_view indexCode = FieldView(camera->INDEXCODE);
+        const std::string hostName = FieldText(camera->CAMNAME);
+        name = AnsiToUtf8(hostName.c_str());
+        transPath = FieldText(camera->TRANSPATH);  // a failed Encrypt leaves it plain
+        if (encipher) {
+            const std::string plain = transPath;
+            Encrypt(plain.c_str(), &transPath, &m_strKey, 0);
+        }
         const bool online = IsOnline(*camera);
         m_storage.BindInteger(0, camera->ID);
         m_storage.BindInteger(1, camera->DEVID);
         m_storage.BindInteger(2, camera->CELLID);
         m_storage.BindInteger(3, camera->CELLTYPE);
         m_storage.BindInteger(4, camera->CHANNELNO);
-        m_storage.BindString(5, indexCode);
-        m_storage.BindString(6, AnsiToUtf8(name.c_str()));
+        m_storage.BindTextInPlace(5, indexCode);
+        m_storage.BindTextInPlace(6, name);
         m_storage.BindInteger(7, camera->CAMTYPE);
-        m_storage.BindString(8, FieldText(camera->MATRIXCODE));
+        m_storage.BindTextInPlace(8, FieldView(camera->MATRIXCODE));
         m_storage.BindInteger(9, camera->SEQINDEX);
         m_storage.BindInteger(10, online ? 1 : 0);
-        m_storage.BindString(11, FieldText(camera->RECLOC));
-        m_storage.BindString(12, FieldText(camera->PRIVILEGE));
+        m_storage.BindTextInPlace(11, FieldView(camera->RECLOC));
+        m_storage.BindTextInPlace(12, FieldView(camera->PRIVILEGE));
         m_storage.BindInteger(13, camera->CASCADID);
         m_storage.BindInteger(14, camera->VRMID);
         m_storage.BindInteger(15, camera->VTDUID);
         m_storage.BindInteger(16, camera->VAGID);
-        m_storage.BindString(17, FieldText(camera->DEVTAG));
-        m_storage.BindString(18, FieldText(camera->RECGUID));
-        m_storage.BindString(19, FieldText(camera->MULTIIP));
-        const std::string transPath = FieldText(camera->TRANSPATH);
-        std::string stored = transPath;  // a failed Encrypt leaves the plain text here
-        if (encipher) Encrypt(transPath.c_str(), &stored, &m_strKey, 0);
-        m_storage.BindString(20, stored);
+        m_storage.BindTextInPlace(17, FieldView(camera->DEVTAG));
+        m_storage.BindTextInPlace(18, FieldView(camera->RECGUID));
+        m_storage.BindTextInPlace(19, FieldView(camera->MULTIIP));
+        m_storage.BindTextInPlace(20, transPath);
         m_storage.BindInteger(21, camera->TRANSCNT);  // the table has TRANSCNT before MOD
         m_storage.BindInteger(22, camera->MOD);
         m_storage.BindInteger(23, 1);  // ISGROUP: the cell query selects only these rows
@@ -75,12 +115,21 @@ bool CDataOper::SetCameraList(const CAMERA_INFO* list, int /*unused*/) {
         if (logRecords)
             xlog_write(kCameraLogLevel, "tvwall",
                        "<%s [%d] - %s> <setData to sqliteDb %s,%s,%d,%d>", ".\\DataOper", 670,
-                       "CDataOper::SetCameraList", name.c_str(), indexCode.c_str(), camera->ID,
-                       camera->CELLID);
+                       "CDataOper::SetCameraList", hostName.c_str(),
+                       std::string(indexCode).c_str(), camera->ID, camera->CELLID);
         // The map takes every record's STATUS, whether or not its row was written.
-        m_mapCameraStatus[camera->ID] = online;
+        // Lists usually come in ascending ID order, for which the hint makes each
+        // insertion constant time.
+        m_mapCameraStatus.insert_or_assign(m_mapCameraStatus.end(), camera->ID, online);
     }
     m_storage.EndBind();
+    if (bulk && !CreateCameraIndexes(m_storage)) {
+        // Rows are never committed without their indexes. A rollback that fails too
+        // leaves the transaction open for a later COMMIT to end; queries then answer
+        // the same by scanning the table.
+        (void)m_storage.TransRollback();
+        return false;
+    }
     return m_storage.TransCommit();
 }
 

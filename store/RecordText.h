@@ -8,11 +8,17 @@
 #include <cstddef>
 #include <cstring>
 #include <string>
+#include <string_view>
+
+template <std::size_t N>
+std::string_view FieldView(const char (&field)[N]) {
+    const void* end = std::memchr(field, '\0', N);
+    return std::string_view(field, end ? static_cast<const char*>(end) - field : N);
+}
 
 template <std::size_t N>
 std::string FieldText(const char (&field)[N]) {
-    const void* end = std::memchr(field, '\0', N);
-    return std::string(field, end ? static_cast<const char*>(end) - field : N);
+    return std::string(FieldView(field));
 }
 
 template <std::size_t N>

@@ -9,6 +9,7 @@
 #include <initializer_list>
 #include <map>
 #include <string>
+#include <string_view>
 
 #include "platform/platform.h"
 
@@ -49,6 +50,8 @@ public:
     bool TransBegin();
     // A COMMIT that fails is rolled back, so no transaction stays open: false.
     bool TransCommit();
+    // Undoes everything since TransBegin; false when no transaction was open.
+    bool TransRollback();
 
     // Batch write: BeginBind, then per row Bind* and ExecuteBind, then EndBind.
     // Prepared statements are cached by their text while connected (the least recently
@@ -56,6 +59,9 @@ public:
     bool BeginBind(const std::string& sql);
     bool BindInteger(int index, int value);
     bool BindString(int index, const std::string& value);
+    // Binds the bytes of `value` without copying them: they must stay as they are
+    // until the row's ExecuteBind.
+    bool BindTextInPlace(int index, std::string_view value);
     // 0 when the row was written, else SQLite's error code. Either way the statement
     // is ready for the next row, with every value unbound (NULL).
     int ExecuteBind();

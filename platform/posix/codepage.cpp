@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <string>
 #include <utility>
 
 #include "libs/fault/FaultPoint.h"
@@ -88,13 +89,53 @@ std::string RepairUtf8(const char* text) {
     return out;
 }
 
+const iconv_t kNoDescriptor = reinterpret_cast<iconv_t>(-1);  // iconv_open failed
+
+// Opening an iconv descriptor loads its conversion tables, far more work than
+// converting one name, and a deposit converts a name per record. So each thread keeps
+// the descriptor of its last conversion in each direction, for as long as the codeset
+// stays the same; a descriptor is never used by two threads at once.
+class CachedDescriptor {
+public:
+    CachedDescriptor() = default;
+    ~CachedDescriptor() { Close(); }
+    CachedDescriptor(const CachedDescriptor&) = delete;
+    CachedDescriptor& operator=(const CachedDescriptor&) = delete;
+
+    // A descriptor from `from` to `to` in its initial shift state, or kNoDescriptor.
+    iconv_t Get(const char* from, const char* to) {
+        if (m_cd == kNoDescriptor || m_from != from || m_to != to) {
+            Close();
+            m_cd = iconv_open(to, from);
+            if (m_cd == kNoDescriptor) return kNoDescriptor;
+            m_from = from;
+            m_to = to;
+        }
+        // Back to the initial state, which a conversion that stopped early may have left.
+        iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
+        return m_cd;
+    }
+
+private:
+    void Close() {
+        if (m_cd != kNoDescriptor) iconv_close(m_cd);
+        m_cd = kNoDescriptor;
+    }
+
+    iconv_t m_cd = kNoDescriptor;
+    std::string m_from;
+    std::string m_to;
+};
+
 // Converts with iconv; an input character that is ill-formed or has no equivalent
 // in the target becomes the target's replacement. False when iconv has no such
 // conversion.
 bool Convert(const char* text, const char* from, const char* to, std::string& out) {
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+    thread_local CachedDescriptor hostToUtf8;
+    thread_local CachedDescriptor utf8ToHost;
     const bool fromUtf8 = IsUtf8Name(from);
+    iconv_t cd = (fromUtf8 ? utf8ToHost : hostToUtf8).Get(from, to);
+    if (cd == kNoDescriptor) return false;
     const char* replacement = IsUtf8Name(to) ? kReplacementUtf8 : kReplacementHost;
     std::size_t inLeft = std::strlen(text);
     char* in = const_cast<char*>(text);  // iconv's signature; the input is not written
@@ -134,7 +175,6 @@ bool Convert(const char* text, const char* from, const char* to, std::string& ou
         if (result != static_cast<std::size_t>(-1) || errno != E2BIG) break;
         buffer.resize(buffer.size() * 2);
     }
-    iconv_close(cd);
     buffer.resize(used);
     out = std::move(buffer);
     return true;

@@ -16,6 +16,9 @@ using rel_test::Range;
 using rel_test::Talk;
 using rel_test::TalkIds;
 
+// Rows of any channel table that a freshly made file has no room for without growing.
+constexpr int32_t kMoreThanTheFreePages = 1600;
+
 std::vector<TALK_CHANNEL> Talks(int32_t first, int32_t count, int32_t cellId) {
     std::vector<TALK_CHANNEL> talks;
     for (int32_t id : Range(first, count))
@@ -49,21 +52,21 @@ protected:
 
 TEST_F(DiskFull, TheTalkChannelWriteReportsADiskThatFillsMidDeposit) {
     FillDisk();
-    std::vector<TALK_CHANNEL> talks = Talks(1, 400, 5);
+    std::vector<TALK_CHANNEL> talks = Talks(1, kMoreThanTheFreePages, 5);
     EXPECT_FALSE(m_store.SetTalkChannelList(Linked(talks)));
     // SQLite rolls the whole transaction back on a full disk; the rows after that
     // point are written one by one until the file is full again. Whatever stays is
     // whole and readable, and the caller has been told the list was not written.
     const std::vector<int32_t> stored = ReadableTalks(5);
     EXPECT_LT(stored.size(), talks.size());
-    for (int32_t id : stored) EXPECT_TRUE(id >= 1 && id <= 400) << id;
+    for (int32_t id : stored) EXPECT_TRUE(id >= 1 && id <= kMoreThanTheFreePages) << id;
 }
 
 TEST_F(DiskFull, EveryOperationKeepsAnsweringOnAFullDisk) {
     std::vector<CAMERA_INFO> first = Cameras(1, 3, 7);
     ASSERT_TRUE(m_store.SetCameraList(Linked(first), 0));
     FillDisk();
-    std::vector<CAMERA_INFO> more = Cameras(100, 300, 7);
+    std::vector<CAMERA_INFO> more = Cameras(100, kMoreThanTheFreePages, 7);
     m_store.SetCameraList(Linked(more), 0);  // reports false: see the test below
 
     CAMERA_INFO* head = nullptr;
@@ -90,10 +93,10 @@ TEST_F(DiskFull, EveryOperationKeepsAnsweringOnAFullDisk) {
 // Camera, IO and device deposits that store nothing, or whose transaction cannot be
 // committed, say so: never initialised, a full disk, after UnInit.
 TEST_F(DiskFull, CameraIoAndDeviceDepositsReportAListThatWasNotStored) {
-    std::vector<CAMERA_INFO> cameras = Cameras(1, 300, 7);
+    std::vector<CAMERA_INFO> cameras = Cameras(1, kMoreThanTheFreePages, 7);
     std::vector<IO_INFO> ios;
     std::vector<DEVICE_INFO> devices;
-    for (int32_t id : Range(1, 300)) {
+    for (int32_t id : Range(1, kMoreThanTheFreePages)) {
         ios.push_back(rel_test::Io(id, 7, "IO-" + std::to_string(id)));
         devices.push_back(rel_test::Device(id, "DEV-" + std::to_string(id)));
     }
@@ -111,10 +114,10 @@ TEST_F(DiskFull, CameraIoAndDeviceDepositsReportAListThatWasNotStored) {
 }
 
 TEST_F(DiskFull, ClearAllMakesRoomForTheNextTalkChannelWrite) {
-    std::vector<CAMERA_INFO> cameras = Cameras(1, 300, 7);
+    std::vector<CAMERA_INFO> cameras = Cameras(1, kMoreThanTheFreePages, 7);
     ASSERT_TRUE(m_store.SetCameraList(Linked(cameras), 0));
     FillDisk();
-    std::vector<TALK_CHANNEL> refused = Talks(1, 400, 5);
+    std::vector<TALK_CHANNEL> refused = Talks(1, kMoreThanTheFreePages, 5);
     ASSERT_FALSE(m_store.SetTalkChannelList(Linked(refused)));
     const std::vector<int32_t> before = ReadableTalks(5);
 
@@ -132,7 +135,7 @@ TEST_F(DiskFull, ClearAllMakesRoomForTheNextTalkChannelWrite) {
 
 TEST_F(DiskFull, UnInitAndInitGiveAWholeInstanceWithoutTheLimit) {
     FillDisk();
-    std::vector<TALK_CHANNEL> refused = Talks(1, 400, 5);
+    std::vector<TALK_CHANNEL> refused = Talks(1, kMoreThanTheFreePages, 5);
     ASSERT_FALSE(m_store.SetTalkChannelList(Linked(refused)));
     m_store.UnInit();
     EXPECT_FALSE(store_test::Exists(m_store.DbPath()));

@@ -1,10 +1,12 @@
 // Camera table writes: the column mapping, STATUS and ISGROUP, names as UTF-8, the
 // TRANSPATH cipher setting, the log line, duplicates, and DeleteCameras' batches.
 #include <clocale>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "chan_test_support.h"
+#include "channels/ChannelSchema.h"
 
 namespace {
 
@@ -233,6 +235,79 @@ TEST_F(CameraTableWrites, TheSettingIsReadAfreshForEveryRow) {
     CAMERA_INFO read;
     ASSERT_TRUE(m_store.GetCameraByID(&read, 1));
     EXPECT_EQ(std::string(read.TRANSPATH), stored.substr(0, 127));
+}
+
+// A list long enough for the bulk path: IDs out of order, one repeated, and index
+// codes shared by several cameras, so that which row a look-up finds first shows.
+std::vector<CAMERA_INFO> LongList() {
+    std::vector<CAMERA_INFO> cameras;
+    for (int i = 0; i < 2000; ++i) {
+        CAMERA_INFO camera = Camera((i * 7919) % 2003 + 1, 7 + i % 5, 2, i % 3);
+        camera.STATUS = i % 4 == 0;
+        if (i % 10 == 0) SetText(camera.INDEXCODE, "shared " + std::to_string(i % 30));
+        cameras.push_back(camera);
+    }
+    cameras.push_back(Camera(cameras[17].ID));
+    return cameras;
+}
+
+// Everything a query can see of the file: the schema, every row in storage order,
+// and SQLite's own check that each index holds exactly the table's rows.
+std::vector<std::string> FileContents(const std::string& path) {
+    store_test::Peek peek(path);
+    std::vector<std::string> contents =
+        peek.Column("SELECT type || ' ' || name || ' ' || ifnull(sql, '') FROM sqlite_master "
+                    "ORDER BY name");
+    for (const std::string& row : peek.Column(
+             "SELECT rowid || '|' || ID || '|' || CELLID || '|' || SEQINDEX || '|' || INDEXCODE "
+             "|| '|' || STATUS || '|' || CAMNAME FROM CAMERAINFO ORDER BY rowid"))
+        contents.push_back(row);
+    const std::vector<std::string> check = peek.Column("PRAGMA integrity_check");
+    contents.insert(contents.end(), check.begin(), check.end());
+    return contents;
+}
+
+TEST_F(CameraTableWrites, ALongListIntoAnEmptyTableLeavesWhatRowByRowWritesLeave) {
+    std::vector<CAMERA_INFO> cameras = LongList();
+    StoreCameras(cameras);
+
+    store_test::TempDir otherDir;
+    CDataOper rowByRow;
+    ASSERT_TRUE(rowByRow.Init(otherDir.Path().c_str()));
+    std::vector<CAMERA_INFO> first(cameras.begin(), cameras.begin() + 1);
+    std::vector<CAMERA_INFO> rest(cameras.begin() + 1, cameras.end());
+    ASSERT_TRUE(rowByRow.SetCameraList(Linked(first), 0));
+    ASSERT_TRUE(rowByRow.SetCameraList(Linked(rest), 0));  // a table with a row: no bulk
+
+    // The index definitions are part of the schema compared.
+    const std::vector<std::string> contents = FileContents(m_store.DbPath());
+    EXPECT_EQ(contents, FileContents(rowByRow.DbPath()));
+    EXPECT_EQ(contents.back(), "ok");
+    rowByRow.UnInit();
+}
+
+// The bulk path's own statements are its four DROPs, then its four CREATEs.
+TEST_F(CameraTableWrites, ALongDepositWhoseIndexesCannotBeMadeStoresNothingAndKeepsThem) {
+    std::vector<CAMERA_INFO> cameras = LongList();
+    const std::size_t indexes = std::size(channel_sql::kCameraIndexes);
+    for (std::size_t failing = 0; failing < 2 * indexes; ++failing) {
+        SCOPED_TRACE("statement " + std::to_string(failing));
+        store_test::TempDir dir;
+        CDataOper store;
+        ASSERT_TRUE(store.Init(dir.Path().c_str()));
+        vellum::fault::Storage().Arm(static_cast<long>(failing), 1, "ExecuteSql");
+        const bool stored = store.SetCameraList(Linked(cameras), 0);
+        vellum::fault::Storage().Disarm();
+        const bool dropFailed = failing < indexes;
+        EXPECT_EQ(stored, dropFailed);
+        store_test::Peek peek(store.DbPath());
+        EXPECT_EQ(peek.Count("CAMERAINFO"), dropFailed ? 2000 : 0);
+        EXPECT_EQ(peek.Column("SELECT count(*) FROM sqlite_master WHERE type = 'index' AND "
+                              "tbl_name = 'CAMERAINFO' AND sql IS NOT NULL")[0],
+                  std::to_string(indexes));
+        EXPECT_EQ(peek.Column("PRAGMA integrity_check")[0], "ok");
+        store.UnInit();
+    }
 }
 
 TEST_F(CameraTableWrites, ThreeHundredIdentifiersMakeOneDeleteAndThreeHundredAndOneMakeTwo) {

@@ -2,6 +2,7 @@
 // installed, and replacement of what does not convert.
 #include <clocale>
 #include <memory>
+#include <thread>
 
 #include "platform/platform.h"
 #include "tests/unit/storage_test_support.h"
@@ -99,6 +100,24 @@ TEST_F(PlatformCodePageInLatin1, ReplacesWhatTheCodePageCannotHoldCharacterByCha
     EXPECT_EQ(ToHost("a\xFF"
                      "b"),
               "a?b");  // not UTF-8 at all
+}
+
+// Descriptors are kept between calls: a conversion cut short by a truncated character,
+// a change of locale and back, and one from another thread each leave the next
+// conversion as it would be alone.
+TEST_F(PlatformCodePageInLatin1, EachConversionIsAsIfItWereTheFirst) {
+    EXPECT_EQ(ToHost("cut \xC3"), "cut ?");
+    EXPECT_EQ(ToHost("Zo\xC3\xAB"), "Zo\xEB");
+    {
+        CtypeLocale utf8("C.UTF-8");
+        ASSERT_TRUE(utf8.Active());
+        EXPECT_EQ(ToHost("Zo\xC3\xAB"), "Zo\xC3\xAB");
+    }
+    EXPECT_EQ(ToUtf8("Zo\xEB"), "Zo\xC3\xAB");
+    std::string fromThread;
+    std::thread([&] { fromThread = ToHost("\xC3\x80 la"); }).join();
+    EXPECT_EQ(fromThread, "\xC0 la");
+    EXPECT_EQ(ToHost("\xC3\x80 la"), "\xC0 la");
 }
 
 }  // namespace
