@@ -1,16 +1,38 @@
 // The operating-system seam. Everything the module needs from the system goes through
-// these functions; posix/ implements them now, a win32/ implementation can follow.
+// these functions; posix/ and win32/ implement them, and the build compiles one.
 // Each call that can fail also consults its test fault point (libs/fault).
 #ifndef VELLUM_PLATFORM_PLATFORM_H
 #define VELLUM_PLATFORM_PLATFORM_H
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace vellum::platform {
 
 // The character that ends the module directory and joins file names to it.
 extern const char kDirSeparator;
+
+// The instance lock: recursive, so the thread that holds it may take it again.
+// The system's lock object lives inside (no allocation, nothing that can fail).
+class RecursiveLock {
+public:
+    RecursiveLock();
+    ~RecursiveLock();
+    RecursiveLock(const RecursiveLock&) = delete;
+    RecursiveLock& operator=(const RecursiveLock&) = delete;
+
+    void Lock();
+    void Unlock();
+
+private:
+    void* Native() { return m_native; }
+    alignas(8) unsigned char m_native[48];  // each implementation asserts its lock fits
+};
+
+// `address` as the system C runtime's "%p" writes it: on Windows eight upper-case
+// hexadecimal digits (for a 32-bit address) without "0x".
+std::string AddressText(const void* address);
 
 // Fills `buffer` with `size` bytes from the system's secure random source.
 // False on any failure or short read; the buffer is then unspecified.
@@ -27,16 +49,17 @@ int ReadIniInt(const std::string& path, const char* section, const char* key, in
 // Deletes the file at `path`. False when it could not be deleted.
 bool RemoveFile(const std::string& path);
 
-// Host code page <-> UTF-8. The host code page is the codeset of the current
-// LC_CTYPE locale, taken as UTF-8 when that is plain ASCII. Characters that do not
+// Host code page <-> UTF-8. The host code page is the active code page on Windows;
+// elsewhere the codeset of the current LC_CTYPE locale, taken as UTF-8 when that is
+// plain ASCII. Characters that do not
 // convert are replaced one by one. False (and `out` empty) only when the conversion
 // itself is unavailable.
 bool HostToUtf8(const char* text, std::string& out);
 bool Utf8ToHost(const char* text, std::string& out);
 
 // An exclusive claim on a private scratch file: created with owner-only access,
-// never through a symbolic link, and held until Release so that no other process
-// treats it as abandoned.
+// never through a symbolic link (or other reparse point), and held until Release so
+// that no other process treats it as abandoned or deletes it.
 class ScratchFile {
 public:
     ScratchFile() = default;
@@ -53,11 +76,17 @@ public:
     // Drops the claim; the file stays. Harmless when nothing is claimed.
     void Release();
 
-    bool IsClaimed() const { return m_handle >= 0; }
+    bool IsClaimed() const { return m_handle != kNoHandle; }
 
 private:
-    int m_handle = -1;
+    // A file descriptor or a Windows HANDLE; -1 is invalid for both.
+    static constexpr std::intptr_t kNoHandle = -1;
+    std::intptr_t m_handle = kNoHandle;
 };
+
+// The name of SQLite's file layer that takes no file locks on this platform. A claimed
+// scratch file has one writer, its instance, so locks would only cost.
+extern const char* const kUnlockedSqliteVfs;
 
 }  // namespace vellum::platform
 

@@ -20,7 +20,14 @@ IVellum* CreateVellum() {
 
 // For instances from CreateVellum only. Does not UnInit: an initialised instance
 // leaves its scratch file behind.
-void DestroyVellum(IVellum* instance) { delete instance; }
+void DestroyVellum(IVellum* instance) {
+    if (instance == nullptr) return;
+#if VELLUM_ONE_ENTRY_SLOT0
+    instance->DeletingDestructor(1u);  // bit 0: release the storage
+#else
+    delete instance;
+#endif
+}
 
 // The module-wide instance, constructed on first use (a throwing constructor leaves
 // it unconstructed for a later call to retry) and destroyed when the module is

@@ -3,7 +3,7 @@
 #ifndef VELLUM_STORE_CRITICALSECTIONLOCK_H
 #define VELLUM_STORE_CRITICALSECTIONLOCK_H
 
-#include <mutex>
+#include "platform/platform.h"
 
 class CriticalSectionLock {
 public:
@@ -11,11 +11,11 @@ public:
     CriticalSectionLock(const CriticalSectionLock&) = delete;
     CriticalSectionLock& operator=(const CriticalSectionLock&) = delete;
 
-    void Lock() { m_mutex.lock(); }
-    void Unlock() { m_mutex.unlock(); }
+    void Lock() { m_lock.Lock(); }
+    void Unlock() { m_lock.Unlock(); }
 
 private:
-    std::recursive_mutex m_mutex;
+    vellum::platform::RecursiveLock m_lock;  // a Win32 critical section on Windows
 };
 
 // Holds `lock` (when non-null) from construction to Release or destruction.

@@ -1,7 +1,6 @@
 // CDataOper as a whole: construction, Init (key, scratch file, schema), UnInit, ClearAll.
 #include "store/DataOper.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "channels/ChannelSchema.h"
@@ -36,12 +35,12 @@ const char* const kSchema[] = {
     "KEY(ID));",
 };
 
-// "<prefix>db_<address>", "def" standing in for a null prefix. No separator is added:
-// the client's prefix normally ends with one.
+// "<prefix>db_<address>", "def" standing in for a null prefix, the address written as
+// the system's "%p" does. No separator is added: the client's prefix normally ends
+// with one.
 std::string ScratchPath(const char* prefix, const void* instance) {
-    char address[32];
-    std::snprintf(address, sizeof address, "%p", instance);
-    return std::string(prefix != nullptr ? prefix : "def") + "db_" + address;
+    return std::string(prefix != nullptr ? prefix : "def") + "db_" +
+           vellum::platform::AddressText(instance);
 }
 
 }  // namespace
@@ -52,6 +51,14 @@ CDataOper::CDataOper() : m_nLevelCount(0), m_nHostValue(0) {
 }
 
 CDataOper::~CDataOper() = default;
+
+#if VELLUM_ONE_ENTRY_SLOT0
+IVellum* CDataOper::DeletingDestructor(unsigned int flags) {
+    this->~CDataOper();
+    if ((flags & 1u) != 0) ::operator delete(this);  // storage from CreateVellum's new
+    return this;
+}
+#endif
 
 bool CDataOper::Init(const char* prefix) {
     xlog_write(2, "client", "<%s [%d] - %s> <DataOper Init>", kLogSource, 102, "CDataOper::Init");

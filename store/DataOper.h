@@ -25,7 +25,10 @@
 class CDataOper : public IVellum {
 public:
     CDataOper();
-    ~CDataOper() override;  // never UnInits; an initialised instance leaves its file
+    ~CDataOper();  // never UnInits; an initialised instance leaves its file
+#if VELLUM_ONE_ENTRY_SLOT0
+    IVellum* DeletingDestructor(unsigned int flags) override;
+#endif
     CDataOper(const CDataOper&) = delete;
     CDataOper& operator=(const CDataOper&) = delete;
 

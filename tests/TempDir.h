@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#if defined(_WIN32)
+#include <process.h>
+#endif
 
 #include <filesystem>
 #include <string>
@@ -18,9 +21,21 @@ class TempDir {
 public:
     TempDir() {
         std::string pattern = std::string(VELLUM_TEST_TMP) + "test.XXXXXX";
+#if defined(_WIN32)
+        // No mkdtemp: the process id and a counter make the name, and a directory that
+        // exists already (a stale one) is passed over, never reused.
+        static int serial = 0;
+        for (int tries = 0; tries < 100 && m_path.empty(); ++tries) {
+            const std::string path = pattern.substr(0, pattern.size() - 6) +
+                                     std::to_string(_getpid()) + "-" + std::to_string(++serial);
+            std::error_code error;
+            if (std::filesystem::create_directory(path, error)) m_path = path + '\\';
+        }
+#else
         std::vector<char> buffer(pattern.begin(), pattern.end());
         buffer.push_back('\0');
         if (mkdtemp(buffer.data()) != nullptr) m_path = std::string(buffer.data()) + '/';
+#endif
         EXPECT_FALSE(m_path.empty()) << "cannot create a directory from " << pattern;
     }
     ~TempDir() {
@@ -30,7 +45,7 @@ public:
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
 
-    const std::string& Path() const { return m_path; }  // ends in '/'
+    const std::string& Path() const { return m_path; }  // ends in the separator
     std::string File(const std::string& name) const { return m_path + name; }
 
 private:

@@ -17,9 +17,25 @@
 
 #include "vellum/records.h"
 
+// On 32-bit Windows the client is built by the platform's native compiler: its table
+// has one slot-0 entry, the deleting destructor taking a flag, and member functions are
+// __thiscall. GCC and Clang would give a virtual destructor two entries and shift every
+// later slot, so a Windows build by them declares slot 0 as that one function.
+#if defined(_WIN32) && (defined(__GNUC__) || defined(__clang__))
+#define VELLUM_ONE_ENTRY_SLOT0 1
+#else
+#define VELLUM_ONE_ENTRY_SLOT0 0
+#endif
+
 class IVellum {
 public:
+#if VELLUM_ONE_ENTRY_SLOT0
+    // Runs the object's destructor; bit 0 of `flags` then releases its storage.
+    // Returns the object's address.
+    virtual IVellum* DeletingDestructor(unsigned int flags) = 0;            // 0
+#else
     virtual ~IVellum() {}                                                   // 0
+#endif
 
     // Lifecycle. Init creates the scratch file "<prefix>db_<address>"; UnInit deletes it.
     virtual bool Init(const char* prefix) = 0;                              // 1
@@ -90,6 +106,10 @@ public:
                                                  bool* allowed) = 0;        // 47
     virtual bool GetCameraListByIDs(CAMERA_INFO** out, const char* ids) = 0;  // 48
     virtual bool GetCameraByIndexCode(CAMERA_INFO* out, const char* indexCode) = 0;  // 49
+    // `notFound` is a std::string of the module's C++ library: like any standard type
+    // across a library boundary it binds the client to the same library (and, on
+    // Windows, the same compiler and runtime) as the module. A client of another
+    // compiler builds Vellum with its own compiler to use this slot.
     virtual bool GetCameraListByIndexCodes(CAMERA_INFO** out, const char* codes,
                                            std::string* notFound) = 0;      // 50
     virtual bool GetCameraByMatrixCode(CAMERA_INFO* out, int matrixCode) = 0;  // 51
@@ -122,6 +142,11 @@ public:
     virtual bool GetUserOrgStat(int orgId, int* onlineCount, int* cameraCount) = 0;  // 68
 
     virtual void ClearAll() = 0;                                            // 69
+
+#if VELLUM_ONE_ENTRY_SLOT0
+protected:
+    ~IVellum() {}  // through slot 0 only
+#endif
 };
 
 #endif  // VELLUM_IVELLUM_H

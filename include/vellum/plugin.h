@@ -8,7 +8,7 @@
 #include "vellum/IVellum.h"
 
 #if defined(_WIN32)
-#define VELLUM_EXPORT __declspec(dllexport)
+#define VELLUM_EXPORT  // plugin/vellum.def exports them, undecorated
 #else
 #define VELLUM_EXPORT __attribute__((visibility("default")))
 #endif

@@ -13,7 +13,7 @@ bool Fails(const char* operation) { return vellum::fault::Storage().Hit(operatio
 // The file is private and deleted at the end of the instance, so durability buys
 // nothing: no syncing, the rollback journal and temporary tables in memory. The claim
 // (platform::ScratchFile) already keeps every other process out, so this connection
-// is the file's only writer: it takes no file locks of its own ("unix-none"), holds
+// is the file's only writer: it takes no file locks of its own, holds
 // its page cache across transactions (exclusive locking mode, without which every
 // query re-reads the file header) and reads pages through a memory map. A 64 MiB page
 // cache keeps the camera indexes of a large deposit in memory; it grows only as used.
@@ -24,7 +24,6 @@ constexpr const char* kScratchPragmas =
     "PRAGMA page_size=16384;PRAGMA synchronous=OFF;PRAGMA journal_mode=MEMORY;"
     "PRAGMA temp_store=MEMORY;"
     "PRAGMA locking_mode=EXCLUSIVE;PRAGMA mmap_size=1073741824;PRAGMA cache_size=-65536;";
-constexpr const char* kNoLockingVfs = "unix-none";
 
 // SQLite's default page limit, which "no limit" restores.
 constexpr int kDefaultMaxPageCount = 1073741823;
@@ -57,7 +56,8 @@ bool CDataStorage::OpenFile(const std::string& path) {
 bool CDataStorage::Connect(const std::string& path) {
     // The file exists (the claim created it): open it as it is, never through a link.
     const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW | SQLITE_OPEN_NOMUTEX;
-    if (sqlite3_open_v2(path.c_str(), &m_db, flags, kNoLockingVfs) == SQLITE_OK &&
+    const char* vfs = vellum::platform::kUnlockedSqliteVfs;
+    if (sqlite3_open_v2(path.c_str(), &m_db, flags, vfs) == SQLITE_OK &&
         sqlite3_exec(m_db, kScratchPragmas, nullptr, nullptr, nullptr) == SQLITE_OK)
         return true;
     sqlite3_close(m_db);  // a handle is returned even when opening fails

@@ -16,6 +16,11 @@
 #else
 #define XLOG_API __attribute__((visibility("default")))
 #endif
+#if defined(__GNUC__)
+#define XLOG_PRINTF_FORMAT __attribute__((format(printf, 3, 4)))
+#else
+#define XLOG_PRINTF_FORMAT
+#endif
 
 extern "C" {
 
@@ -44,7 +49,7 @@ XLOG_API int xlog_enabled(int level);
 // Formats and writes one line if its level is taken. Lines longer than 4095 bytes are
 // cut.
 XLOG_API void xlog_write(int level, const char* module, const char* format, ...)
-    __attribute__((format(printf, 3, 4)));
+    XLOG_PRINTF_FORMAT;
 }
 
 #endif  // VELLUM_LIBS_XLOG_XLOG_H

@@ -10,6 +10,8 @@
 
 namespace vellum::platform {
 
+const char* const kUnlockedSqliteVfs = "unix-none";
+
 bool RemoveFile(const std::string& path) { return unlink(path.c_str()) == 0; }
 
 namespace {
@@ -83,9 +85,9 @@ bool ScratchFile::Claim(const std::string& path) {
 }
 
 void ScratchFile::Release() {
-    if (m_handle < 0) return;
-    close(m_handle);  // drops the lock with the last reference to the description
-    m_handle = -1;
+    if (m_handle == kNoHandle) return;
+    close(static_cast<int>(m_handle));  // drops the lock with the last reference
+    m_handle = kNoHandle;
 }
 
 }  // namespace vellum::platform

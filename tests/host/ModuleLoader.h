@@ -1,16 +1,39 @@
-// Loads the built module with dlopen and reaches its tables through the exports,
-// exactly as the client does. One loader per test binary; the module stays loaded
-// until the process ends, so the shared instance's exit-time destructor runs then.
+// Loads the built module (dlopen, or LoadLibraryA on Windows) and reaches its tables through the
+// exports, exactly as the client does. One loader per test binary; the module stays loaded until
+// the process ends, so the shared instance's exit-time destructor runs then.
 #ifndef VELLUM_TESTS_HOST_MODULELOADER_H
 #define VELLUM_TESTS_HOST_MODULELOADER_H
 
-#include <dlfcn.h>
-#include <unistd.h>
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "vellum/plugin.h"
+
+#if defined(_WIN32)
+#include <process.h>
+#include <windows.h>
+namespace module_loader {
+inline void* Open(const char* path) { return LoadLibraryA(path); }
+inline void* Find(void* handle, const char* name) {
+    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle), name));
+}
+inline std::string LastError() { return "error " + std::to_string(GetLastError()); }
+inline int ProcessId() { return _getpid(); }
+}  // namespace module_loader
+#else
+#include <dlfcn.h>
+#include <unistd.h>
+namespace module_loader {
+inline void* Open(const char* path) { return dlopen(path, RTLD_NOW | RTLD_LOCAL); }
+inline void* Find(void* handle, const char* name) { return dlsym(handle, name); }
+inline std::string LastError() {
+    const char* reason = dlerror();
+    return reason != nullptr ? reason : "";
+}
+inline int ProcessId() { return getpid(); }
+}  // namespace module_loader
+#endif
 
 struct ModuleTables {
     void* handle = nullptr;
@@ -26,15 +49,16 @@ struct ModuleTables {
 inline const ModuleTables& Module() {
     static ModuleTables tables = [] {
         ModuleTables t;
-        t.handle = dlopen(VELLUM_MODULE_PATH, RTLD_NOW | RTLD_LOCAL);
+        t.handle = module_loader::Open(VELLUM_MODULE_PATH);
         if (t.handle == nullptr) return t;
-        t.init = reinterpret_cast<int32_t (*)()>(dlsym(t.handle, "XPLUGIN_Init"));
-        t.uninit = reinterpret_cast<int32_t (*)()>(dlsym(t.handle, "XPLUGIN_Uninit"));
-        t.getPluginInfo =
-            reinterpret_cast<PluginInfoList* (*)()>(dlsym(t.handle, "XPLUGIN_GetPluginInfo"));
-        t.getInstance =
-            reinterpret_cast<PluginEntryTable* (*)()>(dlsym(t.handle, "XPLUGIN_GetInstance"));
-        t.getLastError = reinterpret_cast<int32_t (*)()>(dlsym(t.handle, "XPLUGIN_GetLastError"));
+        t.init = reinterpret_cast<int32_t (*)()>(module_loader::Find(t.handle, "XPLUGIN_Init"));
+        t.uninit = reinterpret_cast<int32_t (*)()>(module_loader::Find(t.handle, "XPLUGIN_Uninit"));
+        t.getPluginInfo = reinterpret_cast<PluginInfoList* (*)()>(
+            module_loader::Find(t.handle, "XPLUGIN_GetPluginInfo"));
+        t.getInstance = reinterpret_cast<PluginEntryTable* (*)()>(
+            module_loader::Find(t.handle, "XPLUGIN_GetInstance"));
+        t.getLastError =
+            reinterpret_cast<int32_t (*)()>(module_loader::Find(t.handle, "XPLUGIN_GetLastError"));
         if (t.init) t.init();
         if (t.getPluginInfo) {
             PluginInfoList* list = t.getPluginInfo();
@@ -42,7 +66,7 @@ inline const ModuleTables& Module() {
         }
         return t;
     }();
-    EXPECT_NE(tables.handle, nullptr) << dlerror();
+    EXPECT_NE(tables.handle, nullptr) << module_loader::LastError();
     return tables;
 }
 
@@ -53,8 +77,9 @@ public:
     HostInstance() : m_p(Module().instances->CreateVellum()) {
         // The pid keeps concurrent test processes apart: their heaps can hand out the
         // same instance address (always so under AddressSanitizer), hence the same path.
-        EXPECT_TRUE(m_p->Init(
-            (std::string(VELLUM_TEST_TMP) + "host-" + std::to_string(getpid()) + "-").c_str()));
+        EXPECT_TRUE(m_p->Init((std::string(VELLUM_TEST_TMP) + "host-" +
+                               std::to_string(module_loader::ProcessId()) + "-")
+                                  .c_str()));
     }
     ~HostInstance() {
         m_p->UnInit();

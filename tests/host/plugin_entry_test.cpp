@@ -1,6 +1,5 @@
 // The plug-in entry points and tables, reached through the exports as the client
 // reaches them: plug-in information, entry table, instance table, shared instance.
-#include <dlfcn.h>
 
 #include <cstring>
 
@@ -129,6 +128,10 @@ TEST(CreatedInstance, DestroyingNullDoesNothing) {
 }
 
 TEST(CreatedInstance, CreateGivesNullWhenMemoryRunsOutAndTheErrorStaysZero) {
+#if defined(_WIN32)
+    GTEST_SKIP() << "vellum.dll carries its own C++ runtime: this program's operator new "
+                    "does not reach it";
+#endif
     const InstanceFuncTable* table = Module().instances;
     plugin_test::FailNextNothrowAllocation();
     IVellum* instance = table->CreateVellum();

@@ -1,17 +1,16 @@
-// vellum-host: loads the Vellum module the way the client does (dlopen, the XPLUGIN_*
-// exports, the plug-in information, the instance table; never linked), generates or
-// loads a site, deposits it into one instance, plays a session of queries, a status
-// burst and a recount against it, and reports what it checked and measured.
+// vellum-host: loads the Vellum module the way the client does (dlopen or LoadLibraryA, the
+// XPLUGIN_* exports, the plug-in information, the instance table; never linked), generates or loads
+// a site, deposits it into one instance, plays a session of queries, a status burst and a recount
+// against it, and reports what it checked and measured.
 //
 // Run with --help for the options. Exit status: 0 when every check passed, 1 when a
 // check or a module step failed, 2 for a usage error or an unusable site file.
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 
+#include "host_system.h"
 #include "hosted_instance.h"
 #include "module_loader.h"
 #include "module_log.h"
@@ -120,7 +119,7 @@ int main(int argc, char** argv) {
     Report report;
     report.seed = options.seed;
     // The index keeps a reference to the site: both live to the end of main.
-    Progress progress(isatty(STDERR_FILENO) != 0);
+    Progress progress(host_system::StderrIsTerminal());
     Site site;
     if (!ObtainSite(options, site, report, progress, error)) {
         std::fprintf(stderr, "vellum-host: %s\n", error.c_str());
@@ -141,7 +140,7 @@ int main(int argc, char** argv) {
     report.site = SummariseSite(index);
 
     RunSession(options, index, progress, report);
-    report.peakMemoryBytes = PeakMemoryBytes();
+    report.peakMemoryBytes = host_system::PeakMemoryBytes();
     if (options.json)
         PrintJsonReport(report, stdout);
     else

@@ -1,19 +1,17 @@
-// dlopen-based loading of the module and the walk through its plug-in tables.
+// Loading of the module and the walk through its plug-in tables.
 #include "module_loader.h"
 
-#include <dlfcn.h>
+#include "host_system.h"
 
 namespace {
 
 // Resolves one export into `function`; false with `error` set when it is missing.
 template <class Function>
 bool ResolveExport(void* handle, const char* name, Function& function, std::string& error) {
-    dlerror();
-    void* symbol = dlsym(handle, name);
+    std::string reason;
+    void* symbol = host_system::FindSymbol(handle, name, reason);
     if (symbol == nullptr) {
-        const char* reason = dlerror();
-        error = std::string("the module does not export ") + name +
-                (reason != nullptr ? std::string(": ") + reason : std::string());
+        error = std::string("the module does not export ") + name + ": " + reason;
         return false;
     }
     function = reinterpret_cast<Function>(symbol);
@@ -25,10 +23,10 @@ bool ResolveExport(void* handle, const char* name, Function& function, std::stri
 bool ModuleLoader::Load(const std::string& path, std::string& error) {
     Unload();
     m_path = path;
-    m_handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    std::string reason;
+    m_handle = host_system::OpenLibrary(path, reason);
     if (m_handle == nullptr) {
-        const char* reason = dlerror();
-        error = "cannot load " + path + ": " + (reason != nullptr ? reason : "unknown error");
+        error = "cannot load " + path + ": " + reason;
         return false;
     }
 
@@ -66,11 +64,9 @@ bool ModuleLoader::Load(const std::string& path, std::string& error) {
 bool ModuleLoader::Unload(std::string* error) {
     if (m_handle == nullptr) return true;
     if (m_initCalled) m_uninit();
-    const bool closed = dlclose(m_handle) == 0;
-    if (!closed && error != nullptr) {
-        const char* reason = dlerror();
-        *error = "cannot unload " + m_path + ": " + (reason != nullptr ? reason : "unknown error");
-    }
+    std::string reason;
+    const bool closed = host_system::CloseLibrary(m_handle, reason);
+    if (!closed && error != nullptr) *error = "cannot unload " + m_path + ": " + reason;
     m_handle = nullptr;
     m_init = nullptr;
     m_uninit = nullptr;

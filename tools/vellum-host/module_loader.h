@@ -1,4 +1,4 @@
-// Loads the Vellum module the way the client does: dlopen, the five XPLUGIN_* exports,
+// Loads the Vellum module the way the client does: the system loader, the five XPLUGIN_* exports,
 // the plug-in information and, through its function table, the instance table.
 #ifndef VELLUM_TOOLS_HOST_MODULE_LOADER_H
 #define VELLUM_TOOLS_HOST_MODULE_LOADER_H
@@ -8,7 +8,7 @@
 
 #include "vellum/plugin.h"
 
-// One loaded module. Not copyable; unloads (XPLUGIN_Uninit, dlclose) on destruction.
+// One loaded module. Not copyable; unloads (XPLUGIN_Uninit, then closing the library) on destruction.
 // The tables it hands out point into the module and die with Unload.
 class ModuleLoader {
 public:
@@ -24,7 +24,7 @@ public:
 
     // Calls XPLUGIN_Uninit (when XPLUGIN_Init ran) and closes the library. Instances
     // from CreateVellum must be destroyed before. Harmless when nothing is loaded.
-    // False with `error` set when dlclose fails.
+    // False with `error` set when the library cannot be closed.
     bool Unload(std::string* error = nullptr);
 
     const std::string& Path() const { return m_path; }

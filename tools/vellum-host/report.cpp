@@ -2,8 +2,6 @@
 // order of the text report).
 #include "report.h"
 
-#include <sys/resource.h>
-
 #include <nlohmann/json.hpp>
 
 #include "text_format.h"
@@ -127,12 +125,6 @@ SiteFigures SummariseSite(const SiteIndex& index) {
         f.crowdResources += folder.resources.size();
     f.statisticsEntries = site.cells.size();
     return f;
-}
-
-uint64_t PeakMemoryBytes() {
-    struct rusage usage;
-    if (getrusage(RUSAGE_SELF, &usage) != 0) return 0;
-    return static_cast<uint64_t>(usage.ru_maxrss) * 1024;  // Linux reports kilobytes
 }
 
 namespace {

@@ -63,9 +63,6 @@ struct Report {
     bool ok = false;
 };
 
-// The process's peak resident memory so far.
-uint64_t PeakMemoryBytes();
-
 void PrintTextReport(const Report& report, std::FILE* out);
 void PrintJsonReport(const Report& report, std::FILE* out);
 
