@@ -1,6 +1,6 @@
 // A fresh directory under the build's test scratch area (VELLUM_TEST_TMP), removed
-// with its contents at the end of its scope. Shared by the unit, host-level and
-// reliability tests.
+// with its contents at the end of its scope, and a test for a path. Shared by the
+// unit, host-level and reliability tests.
 #ifndef VELLUM_TESTS_TEMPDIR_H
 #define VELLUM_TESTS_TEMPDIR_H
 
@@ -51,6 +51,12 @@ public:
 private:
     std::string m_path;
 };
+
+// True for anything at `path`, a dangling symbolic link too.
+inline bool Exists(const std::string& path) {
+    std::error_code error;
+    return std::filesystem::exists(std::filesystem::symlink_status(path, error));
+}
 
 }  // namespace vellum_test
 

@@ -140,12 +140,18 @@ TEST_F(HostileInput, BytesTheCodePageCannotHoldAreReplacedOneByOneInNames) {
     ASSERT_TRUE(m_store.SetTalkChannelList(Linked(talks)));
     CAMERA_INFO camera;
     ASSERT_TRUE(m_store.GetCameraByID(&camera, 1));
+    TALK_CHANNEL talk;
+    ASSERT_TRUE(m_store.GetTalkChannelByID(&talk, 1));
+#if defined(_WIN32)
+    // The host code page there is 1252, which holds every one of these bytes.
+    EXPECT_STREQ(camera.CAMNAME, cameras[0].CAMNAME);
+    EXPECT_STREQ(talk.TALKNAME, talks[0].TALKNAME);
+#else
     EXPECT_EQ(std::string(camera.CAMNAME),
               "ab\xEF\xBF\xBD\xEF\xBF\xBD"
               "cd\xEF\xBF\xBD");
-    TALK_CHANNEL talk;
-    ASSERT_TRUE(m_store.GetTalkChannelByID(&talk, 1));
     EXPECT_EQ(std::string(talk.TALKNAME), "\xEF\xBF\xBDname");
+#endif
 }
 
 TEST_F(HostileInput, FiveThousandCharacterTextsMatchNothingAndChangeNothing) {

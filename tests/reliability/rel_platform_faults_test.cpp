@@ -2,9 +2,9 @@
 // reading and code-page conversion. Each failure has a defined outcome (the fixed key,
 // the default setting, an empty name) and the instance keeps working.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <climits>
+#include <filesystem>
 #include <iostream>
 
 #include "rel_test_support.h"
@@ -59,22 +59,21 @@ TEST_F(PlatformFaults, WithoutRandomBytesTheFixedKeyEnciphersAndDeciphers) {
 TEST(ModulePathFault, AnUnknownModuleDirectoryReadsNoSettingsFromTheWorkingDirectory) {
     store_test::TempDir dir;
     store_test::WriteFile(dir.Path() + kConfigFile, "[Tvwall]\nVersion=6731\n");
-    char here[PATH_MAX];
-    ASSERT_NE(getcwd(here, sizeof here), nullptr);
-    ASSERT_EQ(chdir(dir.Path().c_str()), 0);
+    const std::filesystem::path here = std::filesystem::current_path();
+    std::filesystem::current_path(dir.Path());
 
     vellum::fault::ModulePath().Arm(0, -1);
     const char* moduleDir = GetModuleDir();
     const bool firstLook = vellum::fault::ModulePath().Calls() == 1;
     const unsigned version = ReadIniInt("Tvwall", "Version", 0, kConfigFile);
     vellum::fault::DisarmAll();
-    ASSERT_EQ(chdir(here), 0);
+    std::filesystem::current_path(here);
     if (!firstLook) GTEST_SKIP() << "the module directory was found earlier in this process";
 
     EXPECT_STREQ(moduleDir, "");
     EXPECT_EQ(version, 0u) << "DefCfg.ini of the working directory was read";
     EXPECT_EQ(GetModuleDir(), moduleDir) << "the same buffer, filled by a later call";
-    EXPECT_EQ(std::string(moduleDir).back(), '/');
+    EXPECT_EQ(std::string(moduleDir).back(), vellum::platform::kDirSeparator);
 }
 
 TEST_F(PlatformFaults, EachSettingsReadFailsInTurnAndGivesTheDefault) {

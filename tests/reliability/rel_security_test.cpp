@@ -3,7 +3,9 @@
 // scratch file's privacy is checked by the storage and store scratch-file tests.
 #include <gtest/gtest.h>
 
+#if !defined(_WIN32)
 #include "rel_sql_watch.h"
+#endif
 #include "rel_test_support.h"
 
 namespace {
@@ -103,6 +105,9 @@ protected:
     store_test::TempDir m_dir;
 };
 
+// The watch interposes SQLite's functions through the dynamic linker, which the Windows
+// build (SQLite linked in statically) has not; the texts are the same on every build.
+#if !defined(_WIN32)
 TEST_F(Security, NoTextOrIdentifierOfTheClientReachesSqlAsText) {
     store_test::LogCapture log;
     rel_test::SqlWatch watch;
@@ -121,6 +126,7 @@ TEST_F(Security, NoTextOrIdentifierOfTheClientReachesSqlAsText) {
     }
     EXPECT_TRUE(sawCodeLookup) << "the watch saw the statements (" << texts.size() << ")";
 }
+#endif
 
 TEST_F(Security, UserNamesAndPasswordsAppearInNoLogLineEvenWhenTheStorageFails) {
     store_test::LogCapture log;

@@ -245,6 +245,8 @@ TEST_F(TalkChannels, ANullListIsRefusedWithoutATransaction) {
 
 using ChannelNames = ChannelTest;
 
+// On Windows the host code page is the active code page, which no locale changes.
+#if !defined(_WIN32)
 TEST_F(ChannelNames, IoDeviceAndTalkNamesAreStoredAsUtf8AndReadBackIdentical) {
     const std::string saved = std::setlocale(LC_CTYPE, nullptr);
     ASSERT_NE(std::setlocale(LC_CTYPE, "C"), nullptr);
@@ -303,5 +305,6 @@ TEST_F(ChannelNames, AConvertedNameTooLongForItsFieldIsCutAtACharacterBoundary) 
     EXPECT_EQ(std::string(talk.TALKNAME), whole);
     std::setlocale(LC_CTYPE, saved.c_str());
 }
+#endif
 
 }  // namespace

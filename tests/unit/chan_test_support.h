@@ -4,10 +4,7 @@
 #ifndef VELLUM_TESTS_UNIT_CHAN_TEST_SUPPORT_H
 #define VELLUM_TESTS_UNIT_CHAN_TEST_SUPPORT_H
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/file.h>
-#include <unistd.h>
 
 #include <climits>
 #include <cstdio>
@@ -21,6 +18,7 @@
 #include "store/DataOper.h"
 #include "store/ModuleConfig.h"
 #include "store_test_support.h"
+#include "tests/TestSystem.h"
 
 namespace chan_test {
 
@@ -33,20 +31,10 @@ using org_test::TakeList;
 // lock for its whole length, so no other one writes or removes the file meanwhile.
 class ConfigLock {
 public:
-    ConfigLock()
-        : m_handle(::open((std::string(GetModuleDir()) + "DefCfg.ini.lock").c_str(),
-                          O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
-        EXPECT_GE(m_handle, 0) << "cannot open the settings lock";
-        if (m_handle >= 0) ::flock(m_handle, LOCK_EX);
-    }
-    ~ConfigLock() {
-        if (m_handle >= 0) ::close(m_handle);  // closing drops the lock
-    }
-    ConfigLock(const ConfigLock&) = delete;
-    ConfigLock& operator=(const ConfigLock&) = delete;
+    ConfigLock() : m_lock(std::string(GetModuleDir()) + "DefCfg.ini.lock") {}
 
 private:
-    int m_handle;
+    vellum_test::FileLock m_lock;
 };
 
 // DefCfg.ini beside the module holding this code (for these tests, the test program),

@@ -6,6 +6,7 @@
 
 #include "store/DataOper.h"
 #include "store_test_support.h"
+#include "tests/TestSystem.h"
 
 namespace {
 
@@ -83,12 +84,12 @@ TEST(StoreReopen, SecondInitKeepsTheFileItsRowsAndTheKey) {
     const std::string path = oper->DbPath();
     const std::string key = oper->Key();
     InsertOneRowEach(path);
-    const std::size_t descriptors = store_test::OpenDescriptorCount();
+    const std::size_t descriptors = vellum_test::OpenHandleCount();
 
     ASSERT_TRUE(oper->Init(dir.Path().c_str()));
-    EXPECT_EQ(store_test::OpenDescriptorCount(), descriptors);
+    EXPECT_EQ(vellum_test::OpenHandleCount(), descriptors);
     ASSERT_TRUE(oper->Init(dir.Path().c_str()));
-    EXPECT_EQ(store_test::OpenDescriptorCount(), descriptors);
+    EXPECT_EQ(vellum_test::OpenHandleCount(), descriptors);
 
     EXPECT_EQ(oper->DbPath(), path);
     EXPECT_EQ(oper->Key(), key);
@@ -110,6 +111,11 @@ TEST(StoreReopen, SecondInitMakesTheFileAnewWhenItVanished) {
     auto oper = std::make_unique<CDataOper>();
     ASSERT_TRUE(oper->Init(dir.Path().c_str()));
     const std::string path = oper->DbPath();
+#if defined(_WIN32)
+    // There the claim shares no deletion: the file cannot vanish while it is held.
+    EXPECT_NE(std::remove(path.c_str()), 0);
+    GTEST_SKIP() << "a held file cannot be deleted on Windows";
+#endif
     ASSERT_EQ(std::remove(path.c_str()), 0);
 
     ASSERT_TRUE(oper->Init(dir.Path().c_str()));

@@ -1,28 +1,25 @@
 // The module's own directory and INI integers read beside it. In this test program
 // the store is linked in, so the module's directory is the program's.
-#include <unistd.h>
-
 #include <climits>
 #include <cstring>
 
 #include "store/ModuleConfig.h"
+#include "platform/platform.h"
 #include "store_test_support.h"
+#include "tests/TestSystem.h"
 
 namespace {
 
 std::string ProgramDirectory() {
-    char path[PATH_MAX];
-    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (length <= 0) return "";
-    const std::string program(path, static_cast<std::size_t>(length));
-    return program.substr(0, program.rfind('/') + 1);
+    const std::string program = vellum_test::ProgramPath();
+    return program.substr(0, program.rfind(vellum::platform::kDirSeparator) + 1);
 }
 
 // An INI file in the module's directory, named for this process, removed afterwards.
 class IniBesideModule {
 public:
     explicit IniBesideModule(const std::string& content)
-        : m_name("store_config_" + std::to_string(getpid()) + ".ini") {
+        : m_name("store_config_" + std::to_string(vellum_test::ProcessId()) + ".ini") {
         store_test::WriteFile(std::string(GetModuleDir()) + m_name, content);
     }
     ~IniBesideModule() { std::remove((std::string(GetModuleDir()) + m_name).c_str()); }
@@ -39,7 +36,7 @@ TEST(ModuleDirectory, IsTheProgramsDirectoryWithItsSeparator) {
     const char* dir = GetModuleDir();
     ASSERT_NE(dir, nullptr);
     ASSERT_GT(std::strlen(dir), 0u);
-    EXPECT_EQ(dir[std::strlen(dir) - 1], '/');
+    EXPECT_EQ(dir[std::strlen(dir) - 1], vellum::platform::kDirSeparator);
     EXPECT_EQ(std::string(dir), ProgramDirectory());
 }
 

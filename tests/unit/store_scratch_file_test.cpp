@@ -1,9 +1,10 @@
 // The scratch database file of a CDataOper: where Init puts it, who may see it, what
 // happens to a file or link already at its path, and that UnInit removes it.
+#if !defined(_WIN32)
 #include <sys/stat.h>
-#include <unistd.h>
+#endif
 
-#include <climits>
+#include <filesystem>
 #include <memory>
 
 #include "platform/platform.h"
@@ -24,23 +25,21 @@ const std::vector<std::string> kFourTables = {"CAMERAINFO", "DEVICEINFO", "IOINF
 // Runs the test from `directory` and returns to where it was.
 class WorkingDirectory {
 public:
-    explicit WorkingDirectory(const std::string& directory) {
-        char here[PATH_MAX];
-        if (getcwd(here, sizeof here) != nullptr) m_previous = here;
-        EXPECT_EQ(chdir(directory.c_str()), 0) << directory;
+    explicit WorkingDirectory(const std::string& directory)
+        : m_previous(std::filesystem::current_path()) {
+        std::filesystem::current_path(directory);
     }
-    ~WorkingDirectory() {
-        if (!m_previous.empty()) {
-            EXPECT_EQ(chdir(m_previous.c_str()), 0);
-        }
-    }
+    ~WorkingDirectory() { std::filesystem::current_path(m_previous); }
     WorkingDirectory(const WorkingDirectory&) = delete;
     WorkingDirectory& operator=(const WorkingDirectory&) = delete;
 
 private:
-    std::string m_previous;
+    std::filesystem::path m_previous;
 };
 
+// File modes and symbolic links as POSIX has them; the Windows build checks the
+// access list and reparse points instead.
+#if !defined(_WIN32)
 class ScopedUmask {
 public:
     explicit ScopedUmask(mode_t mask) : m_previous(umask(mask)) {}
@@ -57,6 +56,7 @@ unsigned PermissionBits(const std::string& path) {
     EXPECT_EQ(lstat(path.c_str(), &info), 0) << path;
     return info.st_mode & 07777;
 }
+#endif
 
 std::vector<std::string> DirectoryEntries(const std::string& path) {
     std::vector<std::string> names;
@@ -73,7 +73,11 @@ TEST(ScratchFilePath, NullPrefixNamesARelativeDefFileInTheWorkingDirectory) {
     ASSERT_TRUE(oper->Init(nullptr));
     const std::string expected = ScratchPathFor("def", oper.get());
     EXPECT_EQ(oper->DbPath(), expected);
+#if defined(_WIN32)
+    EXPECT_EQ(expected.size(), std::string("defdb_").size() + 8) << expected;
+#else
     EXPECT_EQ(expected.rfind("defdb_0x", 0), 0u) << expected;
+#endif
     EXPECT_TRUE(Exists(dir.Path() + expected));
 
     oper->UnInit();
@@ -91,6 +95,7 @@ TEST(ScratchFilePath, PrefixIsJoinedToDbAndTheInstanceAddress) {
     oper->UnInit();
 }
 
+#if !defined(_WIN32)
 TEST(ScratchFileLifetime, IsPrivateToItsOwnerWhateverTheUmask) {
     TempDir dir;
     ScopedUmask open(0);
@@ -100,6 +105,7 @@ TEST(ScratchFileLifetime, IsPrivateToItsOwnerWhateverTheUmask) {
     EXPECT_EQ(PermissionBits(oper->DbPath()), 0600u);
     oper->UnInit();
 }
+#endif
 
 TEST(ScratchFileLifetime, UnInitLeavesNothingInThePrefixDirectory) {
     TempDir dir;
@@ -228,6 +234,7 @@ TEST(ScratchFileHeld, AFileHeldByAnotherClaimIsNeitherTakenNorDeleted) {
     EXPECT_FALSE(Exists(path));
 }
 
+#if !defined(_WIN32)
 TEST(ScratchFileLink, ALinkPlantedAtThePathIsNotFollowed) {
     TempDir dir;
     auto oper = std::make_unique<CDataOper>();
@@ -244,5 +251,6 @@ TEST(ScratchFileLink, ALinkPlantedAtThePathIsNotFollowed) {
     EXPECT_EQ(ReadFile(target), "must stay as it is");
     EXPECT_EQ(PermissionBits(target), 0644u);
 }
+#endif
 
 }  // namespace

@@ -7,8 +7,6 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <stdlib.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -26,14 +24,15 @@ using vellum_test::TempDir;
 // The scratch file an instance at `instance` uses under `prefix`.
 inline std::string ScratchPathFor(const std::string& prefix, const void* instance) {
     char address[32];
+#if defined(_WIN32)
+    _snprintf(address, sizeof address, "%p", instance);  // the system C runtime's own %p
+#else
     std::snprintf(address, sizeof address, "%p", instance);
+#endif
     return prefix + "db_" + address;
 }
 
-inline bool Exists(const std::string& path) {
-    struct stat info;
-    return lstat(path.c_str(), &info) == 0;
-}
+using vellum_test::Exists;
 
 inline void WriteFile(const std::string& path, const std::string& content) {
     std::FILE* file = std::fopen(path.c_str(), "wb");
@@ -51,16 +50,6 @@ inline std::string ReadFile(const std::string& path) {
         std::fclose(file);
     }
     return content;
-}
-
-// The number of entries in this process's descriptor table.
-inline std::size_t OpenDescriptorCount() {
-    std::size_t count = 0;
-    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
-        (void)entry;
-        ++count;
-    }
-    return count;
 }
 
 // A second, independent SQLite connection to a scratch file, to see what is really
