@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstddef>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -28,6 +29,16 @@ inline std::string ProgramPath() {
     return std::string(path, length < MAX_PATH ? length : 0);
 #else
     return std::filesystem::canonical("/proc/self/exe").string();
+#endif
+}
+
+// Whether threads can be tested in this process. Wine run by qemu's user-mode emulator
+// (scripts/wine-run.sh says so) crashes programs that start threads, at random.
+inline bool ThreadsAreEmulatedUnreliably() {
+#if defined(_WIN32)
+    return std::getenv("VELLUM_WINE_EMULATED") != nullptr;
+#else
+    return false;
 #endif
 }
 
