@@ -165,6 +165,14 @@ TEST_F(StorageBindAndRead, AReadWithMoreParametersThanPlaceholdersFails) {
     EXPECT_FALSE(m_storage.ReadNext());
 }
 
+TEST_F(StorageBindAndRead, APlaceholderBeforeTheFirstCannotBeBound) {
+    ASSERT_TRUE(m_storage.BeginBind("INSERT INTO T(N, S) VALUES (?, ?)"));
+    EXPECT_FALSE(m_storage.BindInteger(-1, 1));
+    EXPECT_FALSE(m_storage.BindString(-1, "a"));
+    EXPECT_FALSE(m_storage.BindTextInPlace(-1, "a"));
+    m_storage.EndBind();
+}
+
 TEST_F(StorageBindAndRead, BadStatementsFailWithoutHarm) {
     EXPECT_NE(m_storage.ExecuteSql("NOT SQL"), SQLITE_OK);
     EXPECT_FALSE(m_storage.BeginBind("INSERT INTO MISSING VALUES(?)"));
