@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "channels/CameraColumns.h"
 #include "channels/ChannelSchema.h"
 #include "libs/xlog/xlog.h"
 #include "store/DataOper.h"
@@ -30,17 +31,6 @@ namespace {
 
 constexpr int kCamerasPerCell = 20;
 constexpr int kTreeDepth = 8;  // levels 0 to 7: four of type 1, four of type 2
-
-// The table as the store creates it.
-constexpr const char kCameraTable[] =
-    "CREATE TABLE IF NOT EXISTS CAMERAINFO(ID NUMERIC NOT NULL,DEVID INTEGER NOT NULL,CELLID "
-    "INTEGER NOT NULL,CELLTYPE INTEGER NOT NULL,CHANNELNO INTEGER NOT NULL,INDEXCODE TEXT NOT "
-    "NULL,CAMNAME TEXT NULL,CAMTYPE INTEGER NOT NULL,MATRIXCODE TEXT NOT NULL,SEQINDEX INTEGER "
-    "NOT NULL,STATUS INTEGER NOT NULL,RECLOC TEXT NOT NULL,PRIVILEGE TEXT NOT NULL,CASCADID "
-    "INTEGER NOT NULL,VRMID INTEGER NOT NULL,VTDUID INTEGER NOT NULL,VAGID  INTEGER NOT "
-    "NULL,DEVTAG TEXT NOT NULL,RECGUID TEXT NOT NULL,MULTIIP TEXT NOT NULL,TRANSPATH TEXT NOT "
-    "NULL,TRANSCNT  INTEGER NOT NULL,MOD INTEGER NOT NULL,ISGROUP INTEGER NOT NULL,PRIMARY "
-    "KEY(ID));";
 
 void DropLine(int, const char*, const char*, void*) {}
 
@@ -160,7 +150,8 @@ sqlite3* OpenRawTable(const std::string& path) {
     sqlite3* db = nullptr;
     sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     sqlite3_exec(db, kRawTuning, nullptr, nullptr, nullptr);
-    sqlite3_exec(db, kCameraTable, nullptr, nullptr, nullptr);
+    // The table as the store creates it.
+    sqlite3_exec(db, camera_columns::TableDefinition().c_str(), nullptr, nullptr, nullptr);
     for (const auto& index : channel_sql::kCameraIndexes)
         sqlite3_exec(db, index.create, nullptr, nullptr, nullptr);
     return db;
@@ -172,7 +163,7 @@ double RawInsertSeconds(sqlite3* db, const std::vector<CAMERA_INFO>& cameras) {
     const auto start = std::chrono::steady_clock::now();
     sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
     sqlite3_stmt* insert = nullptr;
-    sqlite3_prepare_v2(db, channel_sql::kCameraInsert, -1, &insert, nullptr);
+    sqlite3_prepare_v2(db, camera_columns::InsertStatement().c_str(), -1, &insert, nullptr);
     for (const CAMERA_INFO& c : cameras) {
         auto text = [&](int index, const char* field, std::size_t width) {
             sqlite3_bind_text(insert, index + 1, field, static_cast<int>(::strnlen(field, width)),
@@ -180,31 +171,31 @@ double RawInsertSeconds(sqlite3* db, const std::vector<CAMERA_INFO>& cameras) {
         };
 #define RAW_TEXT(index, field) text(index, c.field, sizeof c.field)
         auto integer = [&](int index, int value) { sqlite3_bind_int(insert, index + 1, value); };
-        integer(0, c.ID);
-        integer(1, c.DEVID);
-        integer(2, c.CELLID);
-        integer(3, c.CELLTYPE);
-        integer(4, c.CHANNELNO);
-        RAW_TEXT(5, INDEXCODE);
-        RAW_TEXT(6, CAMNAME);
-        integer(7, c.CAMTYPE);
-        RAW_TEXT(8, MATRIXCODE);
-        integer(9, c.SEQINDEX);
-        integer(10, c.STATUS ? 1 : 0);
-        RAW_TEXT(11, RECLOC);
-        RAW_TEXT(12, PRIVILEGE);
-        integer(13, c.CASCADID);
-        integer(14, c.VRMID);
-        integer(15, c.VTDUID);
-        integer(16, c.VAGID);
-        RAW_TEXT(17, DEVTAG);
-        RAW_TEXT(18, RECGUID);
-        RAW_TEXT(19, MULTIIP);
-        RAW_TEXT(20, TRANSPATH);
+        integer(camera_columns::kId, c.ID);
+        integer(camera_columns::kDevId, c.DEVID);
+        integer(camera_columns::kCellId, c.CELLID);
+        integer(camera_columns::kCellType, c.CELLTYPE);
+        integer(camera_columns::kChannelNo, c.CHANNELNO);
+        RAW_TEXT(camera_columns::kIndexCode, INDEXCODE);
+        RAW_TEXT(camera_columns::kCamName, CAMNAME);
+        integer(camera_columns::kCamType, c.CAMTYPE);
+        RAW_TEXT(camera_columns::kMatrixCode, MATRIXCODE);
+        integer(camera_columns::kSeqIndex, c.SEQINDEX);
+        integer(camera_columns::kStatus, c.STATUS ? 1 : 0);
+        RAW_TEXT(camera_columns::kRecLoc, RECLOC);
+        RAW_TEXT(camera_columns::kPrivilege, PRIVILEGE);
+        integer(camera_columns::kCascadId, c.CASCADID);
+        integer(camera_columns::kVrmId, c.VRMID);
+        integer(camera_columns::kVtduId, c.VTDUID);
+        integer(camera_columns::kVagId, c.VAGID);
+        RAW_TEXT(camera_columns::kDevTag, DEVTAG);
+        RAW_TEXT(camera_columns::kRecGuid, RECGUID);
+        RAW_TEXT(camera_columns::kMultiIp, MULTIIP);
+        RAW_TEXT(camera_columns::kTransPath, TRANSPATH);
 #undef RAW_TEXT
-        integer(21, c.TRANSCNT);
-        integer(22, c.MOD);
-        integer(23, 1);
+        integer(camera_columns::kTransCnt, c.TRANSCNT);
+        integer(camera_columns::kMod, c.MOD);
+        integer(camera_columns::kIsGroup, 1);
         sqlite3_step(insert);
         sqlite3_reset(insert);
     }

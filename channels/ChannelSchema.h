@@ -51,12 +51,7 @@ inline constexpr const char* kOtherChannelIndexes[] = {
 // Whether CAMERAINFO has a row.
 inline constexpr const char kCameraAny[] = "SELECT 1 FROM CAMERAINFO LIMIT 1;";
 
-// CAMERAINFO: the 24 columns in table order, ISGROUP last.
-inline constexpr const char kCameraInsert[] =
-    "INSERT INTO CAMERAINFO(ID,DEVID,CELLID,CELLTYPE,CHANNELNO,INDEXCODE,CAMNAME,CAMTYPE,"
-    "MATRIXCODE,SEQINDEX,STATUS,RECLOC,PRIVILEGE,CASCADID,VRMID,VTDUID,VAGID,DEVTAG,RECGUID,"
-    "MULTIIP,TRANSPATH,TRANSCNT,MOD,ISGROUP) VALUES (?,?,?,?,?,?,?,  ?,?,?,?,?,?,?,?,  "
-    "?,?,?,?,?,?,?,?,?);";
+// CAMERAINFO: the insert and the table are made from channels/CameraColumns.h.
 inline constexpr const char kCameraListAscending[] =
     "SELECT * FROM CAMERAINFO WHERE CELLTYPE = ? AND CELLID = ? AND ISGROUP = 1 ORDER BY "
     "SEQINDEX,ID;";

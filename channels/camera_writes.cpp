@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "channels/CameraColumns.h"
 #include "channels/ChannelSchema.h"
 #include "channels/column_text.h"
 #include "channels/text_conversion.h"
@@ -13,6 +14,8 @@
 #include "store/DataOper.h"
 #include "store/ModuleConfig.h"
 #include "store/RecordText.h"
+
+using namespace camera_columns;
 
 namespace {
 
@@ -71,7 +74,7 @@ bool CDataOper::SetCameraList(const CAMERA_INFO* list, int /*unused*/) {
     const bool bulk = m_storage.TransBegin() && HasAtLeast(list, kBulkDepositRows) &&
                       CameraTableEmpty(m_storage);
     if (bulk) DropCameraIndexes(m_storage);
-    m_storage.BeginBind(channel_sql::kCameraInsert);
+    m_storage.BeginBind(InsertStatement());
     std::string name;
     std::string transPath;
     for (const CAMERA_INFO* camera = list; camera != nullptr; camera = camera->next) {
@@ -86,30 +89,30 @@ bool CDataOper::SetCameraList(const CAMERA_INFO* list, int /*unused*/) {
             Encrypt(plain.c_str(), &transPath, &m_strKey, 0);
         }
         const bool online = IsOnline(*camera);
-        m_storage.BindInteger(0, camera->ID);
-        m_storage.BindInteger(1, camera->DEVID);
-        m_storage.BindInteger(2, camera->CELLID);
-        m_storage.BindInteger(3, camera->CELLTYPE);
-        m_storage.BindInteger(4, camera->CHANNELNO);
-        m_storage.BindTextInPlace(5, indexCode);
-        m_storage.BindTextInPlace(6, name);
-        m_storage.BindInteger(7, camera->CAMTYPE);
-        m_storage.BindTextInPlace(8, FieldView(camera->MATRIXCODE));
-        m_storage.BindInteger(9, camera->SEQINDEX);
-        m_storage.BindInteger(10, online ? 1 : 0);
-        m_storage.BindTextInPlace(11, FieldView(camera->RECLOC));
-        m_storage.BindTextInPlace(12, FieldView(camera->PRIVILEGE));
-        m_storage.BindInteger(13, camera->CASCADID);
-        m_storage.BindInteger(14, camera->VRMID);
-        m_storage.BindInteger(15, camera->VTDUID);
-        m_storage.BindInteger(16, camera->VAGID);
-        m_storage.BindTextInPlace(17, FieldView(camera->DEVTAG));
-        m_storage.BindTextInPlace(18, FieldView(camera->RECGUID));
-        m_storage.BindTextInPlace(19, FieldView(camera->MULTIIP));
-        m_storage.BindTextInPlace(20, transPath);
-        m_storage.BindInteger(21, camera->TRANSCNT);  // the table has TRANSCNT before MOD
-        m_storage.BindInteger(22, camera->MOD);
-        m_storage.BindInteger(23, 1);  // ISGROUP: the cell query selects only these rows
+        m_storage.BindInteger(kId, camera->ID);
+        m_storage.BindInteger(kDevId, camera->DEVID);
+        m_storage.BindInteger(kCellId, camera->CELLID);
+        m_storage.BindInteger(kCellType, camera->CELLTYPE);
+        m_storage.BindInteger(kChannelNo, camera->CHANNELNO);
+        m_storage.BindTextInPlace(kIndexCode, indexCode);
+        m_storage.BindTextInPlace(kCamName, name);
+        m_storage.BindInteger(kCamType, camera->CAMTYPE);
+        m_storage.BindTextInPlace(kMatrixCode, FieldView(camera->MATRIXCODE));
+        m_storage.BindInteger(kSeqIndex, camera->SEQINDEX);
+        m_storage.BindInteger(kStatus, online ? 1 : 0);
+        m_storage.BindTextInPlace(kRecLoc, FieldView(camera->RECLOC));
+        m_storage.BindTextInPlace(kPrivilege, FieldView(camera->PRIVILEGE));
+        m_storage.BindInteger(kCascadId, camera->CASCADID);
+        m_storage.BindInteger(kVrmId, camera->VRMID);
+        m_storage.BindInteger(kVtduId, camera->VTDUID);
+        m_storage.BindInteger(kVagId, camera->VAGID);
+        m_storage.BindTextInPlace(kDevTag, FieldView(camera->DEVTAG));
+        m_storage.BindTextInPlace(kRecGuid, FieldView(camera->RECGUID));
+        m_storage.BindTextInPlace(kMultiIp, FieldView(camera->MULTIIP));
+        m_storage.BindTextInPlace(kTransPath, transPath);
+        m_storage.BindInteger(kTransCnt, camera->TRANSCNT);
+        m_storage.BindInteger(kMod, camera->MOD);
+        m_storage.BindInteger(kIsGroup, 1);
         m_storage.ExecuteBind();
 
         if (logRecords)
@@ -164,30 +167,30 @@ void CDataOper::DeleteCameraBatch(const std::vector<int32_t>& ids) {
 void CDataOper::ReadCameraRow(CAMERA_INFO* out, bool transPathEnciphered) {
     std::string text;
     int status = 0;
-    m_storage.ReadIntegerByIndex(0, out->ID);
-    m_storage.ReadIntegerByIndex(1, out->DEVID);
-    m_storage.ReadIntegerByIndex(2, out->CELLID);
-    m_storage.ReadIntegerByIndex(3, out->CELLTYPE);
-    m_storage.ReadIntegerByIndex(4, out->CHANNELNO);
-    CopyToField(out->INDEXCODE, ColumnText(m_storage, 5, text));
-    CopyNameToField(out->CAMNAME, ColumnText(m_storage, 6, text));
-    m_storage.ReadIntegerByIndex(7, out->CAMTYPE);
-    CopyToField(out->MATRIXCODE, ColumnText(m_storage, 8, text));
-    m_storage.ReadIntegerByIndex(9, out->SEQINDEX);
-    m_storage.ReadIntegerByIndex(10, status);
+    m_storage.ReadIntegerByIndex(kId, out->ID);
+    m_storage.ReadIntegerByIndex(kDevId, out->DEVID);
+    m_storage.ReadIntegerByIndex(kCellId, out->CELLID);
+    m_storage.ReadIntegerByIndex(kCellType, out->CELLTYPE);
+    m_storage.ReadIntegerByIndex(kChannelNo, out->CHANNELNO);
+    CopyToField(out->INDEXCODE, ColumnText(m_storage, kIndexCode, text));
+    CopyNameToField(out->CAMNAME, ColumnText(m_storage, kCamName, text));
+    m_storage.ReadIntegerByIndex(kCamType, out->CAMTYPE);
+    CopyToField(out->MATRIXCODE, ColumnText(m_storage, kMatrixCode, text));
+    m_storage.ReadIntegerByIndex(kSeqIndex, out->SEQINDEX);
+    m_storage.ReadIntegerByIndex(kStatus, status);
     out->STATUS = status == 1;  // a raw status such as 2 reads back offline
-    CopyToField(out->RECLOC, ColumnText(m_storage, 11, text));
-    CopyToField(out->PRIVILEGE, ColumnText(m_storage, 12, text));
-    m_storage.ReadIntegerByIndex(13, out->CASCADID);
-    m_storage.ReadIntegerByIndex(14, out->VRMID);
-    m_storage.ReadIntegerByIndex(15, out->VTDUID);
-    m_storage.ReadIntegerByIndex(16, out->VAGID);
-    CopyToField(out->DEVTAG, ColumnText(m_storage, 17, text));
-    CopyToField(out->RECGUID, ColumnText(m_storage, 18, text));
-    CopyToField(out->MULTIIP, ColumnText(m_storage, 19, text));
-    std::string transPath = ColumnText(m_storage, 20, text);  // kept if Decrypt fails
+    CopyToField(out->RECLOC, ColumnText(m_storage, kRecLoc, text));
+    CopyToField(out->PRIVILEGE, ColumnText(m_storage, kPrivilege, text));
+    m_storage.ReadIntegerByIndex(kCascadId, out->CASCADID);
+    m_storage.ReadIntegerByIndex(kVrmId, out->VRMID);
+    m_storage.ReadIntegerByIndex(kVtduId, out->VTDUID);
+    m_storage.ReadIntegerByIndex(kVagId, out->VAGID);
+    CopyToField(out->DEVTAG, ColumnText(m_storage, kDevTag, text));
+    CopyToField(out->RECGUID, ColumnText(m_storage, kRecGuid, text));
+    CopyToField(out->MULTIIP, ColumnText(m_storage, kMultiIp, text));
+    std::string transPath = ColumnText(m_storage, kTransPath, text);  // kept if Decrypt fails
     if (transPathEnciphered) Decrypt(&text, &transPath, &m_strKey, 0);
     CopyToField(out->TRANSPATH, transPath);
-    m_storage.ReadIntegerByIndex(21, out->TRANSCNT);
-    m_storage.ReadIntegerByIndex(22, out->MOD);
+    m_storage.ReadIntegerByIndex(kTransCnt, out->TRANSCNT);
+    m_storage.ReadIntegerByIndex(kMod, out->MOD);
 }

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "channels/CameraColumns.h"
 #include "channels/ChannelSchema.h"
 #include "libs/xlog/xlog.h"
 #include "platform/platform.h"
@@ -15,15 +16,8 @@ constexpr std::size_t kKeySize = 32;
 constexpr const char kFixedKey[] = "3948-61027354###qoplarvex-kmd907";
 static_assert(sizeof kFixedKey - 1 == kKeySize, "the fixed key is a full key");
 
-const char* const kSchema[] = {
-    "CREATE TABLE IF NOT EXISTS CAMERAINFO(ID NUMERIC NOT NULL,DEVID INTEGER NOT NULL,CELLID "
-    "INTEGER NOT NULL,CELLTYPE INTEGER NOT NULL,CHANNELNO INTEGER NOT NULL,INDEXCODE TEXT NOT "
-    "NULL,CAMNAME TEXT NULL,CAMTYPE INTEGER NOT NULL,MATRIXCODE TEXT NOT NULL,SEQINDEX INTEGER "
-    "NOT NULL,STATUS INTEGER NOT NULL,RECLOC TEXT NOT NULL,PRIVILEGE TEXT NOT NULL,CASCADID "
-    "INTEGER NOT NULL,VRMID INTEGER NOT NULL,VTDUID INTEGER NOT NULL,VAGID  INTEGER NOT "
-    "NULL,DEVTAG TEXT NOT NULL,RECGUID TEXT NOT NULL,MULTIIP TEXT NOT NULL,TRANSPATH TEXT NOT "
-    "NULL,TRANSCNT  INTEGER NOT NULL,MOD INTEGER NOT NULL,ISGROUP INTEGER NOT NULL,PRIMARY "
-    "KEY(ID));",
+// The other three tables; CAMERAINFO is made from its column list.
+const char* const kOtherTables[] = {
     "CREATE TABLE IF NOT EXISTS DEVICEINFO(ID NUMERIC NOT NULL,DEVNAME TEXT NULL,INDEXCODE TEXT "
     "NULL,IP TEXT NULL,PORT INTEGER NULL,DOMAINID INTEGER NULL,USERNAME TEXT NULL,PASSWORD TEXT "
     "NULL,DEVTYPE INTEGER NOT NULL,PRIMARY KEY(ID));",
@@ -91,7 +85,8 @@ bool CDataOper::Init(const char* prefix) {
 void CDataOper::CreateSchema() {
     if (!m_storage.IsConnected()) return;
     // Results are not examined: a failing statement does not stop the others.
-    for (const char* statement : kSchema) m_storage.ExecuteSql(statement);
+    m_storage.ExecuteSql(camera_columns::TableDefinition());
+    for (const char* statement : kOtherTables) m_storage.ExecuteSql(statement);
     CreateChannelIndexes(m_storage);
 }
 
