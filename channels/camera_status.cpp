@@ -68,35 +68,7 @@ void CDataOper::ApplyStatusChange(int cellId, int cellType, bool online) {
         else if (count < 0)
             count = 0;
         stat.onlineCount = static_cast<int32_t>(count);
-    } while (StepToParent(&cellId, &cellType, &steps));
-}
-
-// Moves (cellId, cellType) to the parent cell. False when the walk ends there: the cell
-// is not cached, or the walk has taken as many steps as there are cached cells, which
-// on a tree (parent links without a cycle) never happens, so only a cycle stops there.
-bool CDataOper::StepToParent(int* cellId, int* cellType, std::size_t* steps) {
-    if ((*steps)++ >= m_mapCell.size()) return false;
-    int parentType = 0;
-    const int parent = GetParentCell(*cellId, *cellType, &parentType);
-    if (parent < 0) return false;
-    *cellId = parent;
-    *cellType = parentType;
-    return true;
-}
-
-// A top-level cell (parentId 0) of either type passes on to its ownerId as a type-1
-// cell; any other cell to its parentId under its own type. A returned 0 is a valid
-// parent: the walk ends there only if no cell 0 is cached.
-int CDataOper::GetParentCell(int cellId, int cellType, int* parentType) {
-    const CCellIndex::Entry* entry = m_cellIndex.FindFirst(cellId, cellType);
-    if (entry == nullptr) return -1;
-    const CELL_INFO& cell = entry->second;
-    if (cell.parentId == 0 && (cell.cellType == 1 || cell.cellType == 2)) {
-        *parentType = 1;
-        return cell.ownerId;
-    }
-    *parentType = cell.cellType;
-    return cell.parentId;
+    } while (m_cellTree.StepToParent(&cellId, &cellType, &steps));
 }
 
 void CDataOper::RecountUserOrgStat(int cellId, int cellType) {
@@ -105,7 +77,7 @@ void CDataOper::RecountUserOrgStat(int cellId, int cellType) {
     // but iteratively so that no tree depth can exhaust the stack.
     std::size_t steps = 0;
     do RecountOneCell(cellId, cellType);
-    while (StepToParent(&cellId, &cellType, &steps));
+    while (m_cellTree.StepToParent(&cellId, &cellType, &steps));
 }
 
 // Sets the cell's entry (when it has one) to the sums of its same-type children's
@@ -115,7 +87,7 @@ void CDataOper::RecountOneCell(int cellId, int cellType) {
     // Sums of host-given counts wrap as 32-bit sums do, without overflowing.
     uint32_t childOnline = 0;
     uint32_t childTotal = 0;
-    for (int32_t child : CollectChildCells(cellId, cellType)) {
+    for (int32_t child : m_cellTree.ChildIds(cellId, cellType)) {
         auto entry = m_mapUserOrgStat.find(child);
         if (entry == m_mapUserOrgStat.end()) continue;
         childOnline += static_cast<uint32_t>(entry->second.onlineCount);
@@ -131,26 +103,6 @@ void CDataOper::RecountOneCell(int cellId, int cellType) {
         static_cast<int32_t>(static_cast<uint32_t>(directOnline) + childOnline);
     entry->second.cameraCount =
         static_cast<int32_t>(childTotal + static_cast<uint32_t>(directTotal));
-}
-
-// The id of every cached cell with this parentId and cellType, one per cell (so an id
-// that two cells share counts twice, as it would in a scan of m_mapCell).
-std::vector<int32_t> CDataOper::CollectChildCells(int parentId, int cellType) {
-    std::vector<int32_t> children;
-    if (cellType == 1 || cellType == 2) {
-        const CCellIndex::SiblingSet* group = m_cellIndex.Children(
-            cellType == 1 ? CCellIndex::ChildGroup::kMainChild : CCellIndex::ChildGroup::kSubChild,
-            parentId);
-        if (group != nullptr)
-            for (const CCellIndex::Entry* cell : *group) children.push_back(cell->second.id);
-        return children;
-    }
-    // The cell index files only the two types the tree is made of; any other type is
-    // found by walking the map.
-    for (const auto& cell : m_mapCell)
-        if (cell.second.parentId == parentId && cell.second.cellType == cellType)
-            children.push_back(cell.second.id);
-    return children;
 }
 
 void CDataOper::CountCellCameras(int cellId, int* online, int* total) {

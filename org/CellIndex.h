@@ -1,4 +1,4 @@
-// Secondary indexes over the cell map (CDataOper::m_mapCell): by (id, type), by id
+// Secondary indexes over the cell map (CellTree): by (id, type), by id
 // alone, and by child group, plus a count of roots. They let the cell tree answer
 // look-ups, child listings and the root check without scanning the map, giving the
 // same answers as the ordered scan would: ties are broken by index code.

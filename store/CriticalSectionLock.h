@@ -1,5 +1,6 @@
-// The instance lock: a recursive critical section and its scoped guard. Recursive
-// because operations call other operations of the same instance while holding it.
+// The instance lock: a recursive critical section and its scoped guard. Recursive as
+// the client expects of the instance lock, though no operation of the module itself
+// takes it twice.
 #ifndef VELLUM_STORE_CRITICALSECTIONLOCK_H
 #define VELLUM_STORE_CRITICALSECTIONLOCK_H
 

@@ -6,6 +6,7 @@
 #include "channels/CameraColumns.h"
 #include "channels/ChannelSchema.h"
 #include "libs/xlog/xlog.h"
+#include "store/RecordText.h"
 #include "platform/platform.h"
 
 namespace {
@@ -118,8 +119,7 @@ void CDataOper::ClearCaches() {
     m_mapStoreRes.clear();
     m_mapStoreResFolders.clear();
     m_vecUserOrg.clear();
-    m_mapCell.clear();
-    m_cellIndex.Clear();
+    m_cellTree.Clear();
     m_mapStoreFolder.clear();
     m_vecCustomView.clear();
     m_vecCustomViewOrg.clear();
@@ -127,4 +127,33 @@ void CDataOper::ClearCaches() {
     m_vecCrowdFolder.clear();
     m_mapCrowdRes.clear();
     m_mapKeyedInfo.clear();
+}
+
+// --- the cell tree ---
+
+void CDataOper::SetCellList(const CELL_INFO* list) {
+    StoreLock lock(&m_lock);
+    m_cellTree.Deposit(list);
+}
+
+// A miss, or a null `out`, writes nothing; a hit has a null next.
+bool CDataOper::GetCellInfo(CELL_INFO* out, int id, int cellType) {
+    StoreLock lock(&m_lock);
+    if (out == nullptr) return false;
+    const CELL_INFO* cell = m_cellTree.Find(id, cellType);
+    if (cell == nullptr) return false;
+    CopyRecordOut(out, *cell);
+    return true;
+}
+
+int CDataOper::GetCellLevel(int id, int cellType) {
+    StoreLock lock(&m_lock);
+    return m_cellTree.Level(id, cellType);
+}
+
+// Factory-made records the client frees with FreeCellList.
+bool CDataOper::GetChildCellList(CELL_INFO** out, int id, int cellType) {
+    StoreLock lock(&m_lock);
+    if (out == nullptr) return false;
+    return m_cellTree.ListChildren(out, id, cellType);
 }

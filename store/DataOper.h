@@ -3,10 +3,11 @@
 // channels/ for the SQL-backed tables).
 //
 // Locking: every operation that touches the caches, maps, storage or key holds m_lock
-// through a StoreLock for its whole length. The lock is recursive: operations call
-// other operations of this instance through the interface while holding it. The
-// context blocks and integer registers (slots 3-6, 10, 12, 63, 64) take no lock; a
-// client that sets and reads one of them from two threads orders the calls itself.
+// through a StoreLock for its whole length. No operation calls another through the
+// interface while holding it; the lock stays recursive all the same, as the client
+// expects of it. The context blocks and integer registers (slots 3-6, 10, 12, 63, 64)
+// take no lock; a client that sets and reads one of them from two threads orders the
+// calls itself.
 #ifndef VELLUM_STORE_DATAOPER_H
 #define VELLUM_STORE_DATAOPER_H
 
@@ -18,7 +19,7 @@
 #include <vector>
 
 #include "libs/storage/DataStorage.h"
-#include "org/CellIndex.h"
+#include "org/CellTree.h"
 #include "store/CriticalSectionLock.h"
 #include "vellum/IVellum.h"
 
@@ -147,9 +148,6 @@ private:
     void WriteCameraStatus(const CAMERA_STATUS* list);
     void ApplyStatusChange(int cellId, int cellType, bool online);
     bool ReadCameraCell(int id, int* cellId);  // false: no row with this ID
-    int GetParentCell(int cellId, int cellType, int* parentType);  // -1: not cached
-    bool StepToParent(int* cellId, int* cellType, std::size_t* steps);
-    std::vector<int32_t> CollectChildCells(int parentId, int cellType);
     void CountCellCameras(int cellId, int* online, int* total);
     void RecountOneCell(int cellId, int cellType);
 
@@ -159,9 +157,7 @@ private:
 
     // State below is protected by m_lock, except the context blocks and the two
     // integer registers (see the file comment). Declaration order is construction order.
-    std::map<std::string, CELL_INFO> m_mapCell;
-    // --- org/: secondary indexes over m_mapCell, changed with every change to it ---
-    CCellIndex m_cellIndex;
+    CellTree m_cellTree;
     std::vector<USER_ORG> m_vecUserOrg;
     std::map<int32_t, STORE_FOLDER> m_mapStoreFolder;
     std::map<int32_t, std::map<std::string, STORE_RES>> m_mapStoreRes;

@@ -1,12 +1,10 @@
 // The cell tree: deposits with their root repair, one cell by id and type, a cell's
-// depth, and a cell's direct children in sibling order. Every operation holds m_lock;
-// m_mapCell and m_cellIndex change together, under it.
-#include <string>
+// depth, its direct children in sibling order, and the step to a parent.
+#include "org/CellTree.h"
 
 #include "libs/objfactory/ObjFactory.h"
 #include "libs/xlog/xlog.h"
 #include "org/ListCopy.h"
-#include "store/DataOper.h"
 
 namespace {
 
@@ -58,44 +56,38 @@ void AppendGroup(ListAppender<CELL_INFO>& list, const CCellIndex::SiblingSet* gr
 
 }  // namespace
 
-// Copies every record of the client's list; a record replaces the entry of its index code.
-void CDataOper::SetCellList(const CELL_INFO* list) {
-    StoreLock lock(&m_lock);
+void CellTree::Deposit(const CELL_INFO* list) {
     for (const CELL_INFO* cell = list; cell != nullptr; cell = cell->next) {
         auto [entry, added] = m_mapCell.try_emplace(FieldText(cell->indexCode));
-        if (!added) m_cellIndex.Unlink(&*entry);
+        if (!added) m_index.Unlink(&*entry);
         entry->second = *cell;
-        m_cellIndex.Link(&*entry);
+        m_index.Link(&*entry);
     }
-    if (!m_cellIndex.HasRoot()) RepairRoot(m_mapCell, m_cellIndex);
+    if (!m_index.HasRoot()) RepairRoot(m_mapCell, m_index);
 }
 
-// Fills the caller's record with the first cell in index-code order of this id and
-// type, with a null next. A miss, or a null `out`, writes nothing.
-bool CDataOper::GetCellInfo(CELL_INFO* out, int id, int cellType) {
-    StoreLock lock(&m_lock);
-    if (out == nullptr) return false;
-    const CCellIndex::Entry* entry = m_cellIndex.FindFirst(id, cellType);
-    if (entry == nullptr) return false;
-    CopyRecordOut(out, entry->second);
-    return true;
+void CellTree::Clear() {
+    m_mapCell.clear();
+    m_index.Clear();
 }
 
-// Roots are at level 0. A top-level type-2 cell stands one level below its owner.
-// -1 when a cell on the way up is missing, and when the way up loops: a chain longer
-// than the number of cached cells must revisit one.
-int CDataOper::GetCellLevel(int id, int cellType) {
-    StoreLock lock(&m_lock);
+const CELL_INFO* CellTree::Find(int id, int cellType) const {
+    const CCellIndex::Entry* entry = m_index.FindFirst(id, cellType);
+    return entry != nullptr ? &entry->second : nullptr;
+}
+
+// A chain longer than the number of cached cells must revisit one.
+int CellTree::Level(int id, int cellType) const {
     int level = -1;
     std::size_t stepsLeft = m_mapCell.size();
     while (id != 0) {
         if (stepsLeft-- == 0) return -1;
-        CELL_INFO cell;
-        if (!GetCellInfo(&cell, id, cellType)) return -1;  // re-enters m_lock
-        id = cell.parentId;
-        cellType = cell.cellType;
+        const CELL_INFO* cell = Find(id, cellType);
+        if (cell == nullptr) return -1;
+        id = cell->parentId;
+        cellType = cell->cellType;
         if (id == 0 && cellType == 2) {
-            id = cell.ownerId;
+            id = cell->ownerId;
             cellType = 1;
         }
         ++level;
@@ -103,19 +95,48 @@ int CDataOper::GetCellLevel(int id, int cellType) {
     return level;
 }
 
-// Lists the direct children as factory-made records the client frees with
-// FreeCellList. Under a type-1 cell: its top-level type-2 cells, then its type-1
-// children; under a type-2 cell: its type-2 children. Each group in (sortOrder, id)
-// order, ties in index-code order. True when *out holds a list.
-bool CDataOper::GetChildCellList(CELL_INFO** out, int id, int cellType) {
-    StoreLock lock(&m_lock);
-    if (out == nullptr) return false;
+// Each group in (sortOrder, id) order, ties in index-code order.
+bool CellTree::ListChildren(CELL_INFO** out, int id, int cellType) const {
     ListAppender<CELL_INFO> list(out);
     if (cellType == 1) {
-        AppendGroup(list, m_cellIndex.Children(CCellIndex::ChildGroup::kTopLevelOfOwner, id));
-        AppendGroup(list, m_cellIndex.Children(CCellIndex::ChildGroup::kMainChild, id));
+        AppendGroup(list, m_index.Children(CCellIndex::ChildGroup::kTopLevelOfOwner, id));
+        AppendGroup(list, m_index.Children(CCellIndex::ChildGroup::kMainChild, id));
     } else if (cellType == 2) {
-        AppendGroup(list, m_cellIndex.Children(CCellIndex::ChildGroup::kSubChild, id));
+        AppendGroup(list, m_index.Children(CCellIndex::ChildGroup::kSubChild, id));
     }
     return list.HasRecords();
+}
+
+// An id that two cells share counts twice, as it would in a scan of the map.
+std::vector<int32_t> CellTree::ChildIds(int parentId, int cellType) const {
+    std::vector<int32_t> children;
+    if (cellType == 1 || cellType == 2) {
+        const CCellIndex::SiblingSet* group = m_index.Children(
+            cellType == 1 ? CCellIndex::ChildGroup::kMainChild : CCellIndex::ChildGroup::kSubChild,
+            parentId);
+        if (group != nullptr)
+            for (const CCellIndex::Entry* cell : *group) children.push_back(cell->second.id);
+        return children;
+    }
+    // The index files only the two types the tree is made of; any other type is found
+    // by walking the map.
+    for (const auto& cell : m_mapCell)
+        if (cell.second.parentId == parentId && cell.second.cellType == cellType)
+            children.push_back(cell.second.id);
+    return children;
+}
+
+// A top-level cell (parentId 0) of either type passes on to its ownerId as a type-1
+// cell; any other cell to its parentId under its own type. A parent id of 0 is a valid
+// step (the walk ends there only if no cell 0 is cached); a negative one ends the walk.
+bool CellTree::StepToParent(int* cellId, int* cellType, std::size_t* steps) const {
+    if ((*steps)++ >= m_mapCell.size()) return false;
+    const CELL_INFO* cell = Find(*cellId, *cellType);
+    if (cell == nullptr) return false;
+    const bool topLevel = cell->parentId == 0 && (cell->cellType == 1 || cell->cellType == 2);
+    const int parent = topLevel ? cell->ownerId : cell->parentId;
+    if (parent < 0) return false;
+    *cellId = parent;
+    *cellType = topLevel ? 1 : cell->cellType;
+    return true;
 }
