@@ -93,7 +93,7 @@ bool CDataOper::GetCameraList(CAMERA_INFO** out, int cellType, int cellId) {
     // [ResTree] camera_index_sort, read afresh each call: 1 lists by descending
     // SEQINDEX, anything else ascending; ties by ascending ID either way.
     const bool descending =
-        static_cast<int>(ReadIniInt("ResTree", "camera_index_sort", 0, kConfigFile)) == 1;
+        static_cast<int>(ReadModuleSetting("ResTree", "camera_index_sort", 0, kConfigFile)) == 1;
     const bool enciphered = IsTransPathEnciphered();
     ListAppender<CAMERA_INFO> appender(out);
     if (m_storage.BeginRead(

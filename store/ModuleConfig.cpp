@@ -19,7 +19,8 @@ const char* GetModuleDir() {
     if (g_moduleDir[0] != '\0') return g_moduleDir;
     const std::string path = vellum::platform::ModuleFilePath();
     if (path.empty()) return g_moduleDir;  // still empty: a later call tries again
-    std::size_t length = path.size() < sizeof g_moduleDir - 1 ? path.size() : sizeof g_moduleDir - 1;
+    std::size_t length =
+        path.size() < sizeof g_moduleDir - 1 ? path.size() : sizeof g_moduleDir - 1;
     std::memcpy(g_moduleDir, path.data(), length);
     g_moduleDir[length] = '\0';
     // Keep the directory with its last separator; a name without one stays whole.
@@ -28,11 +29,12 @@ const char* GetModuleDir() {
 }
 
 bool IsTransPathEnciphered() {
-    return static_cast<int>(ReadIniInt("Tvwall", "Version", 0, kConfigFile)) == kCipherVersion;
+    return static_cast<int>(ReadModuleSetting("Tvwall", "Version", 0, kConfigFile)) ==
+           kCipherVersion;
 }
 
-unsigned int ReadIniInt(const char* section, const char* key, int defaultValue,
-                        const char* fileName) {
+unsigned int ReadModuleSetting(const char* section, const char* key, int defaultValue,
+                               const char* fileName) {
     if (fileName == nullptr || section == nullptr || key == nullptr)
         return static_cast<unsigned int>(defaultValue);
     const char* directory = GetModuleDir();

@@ -1,4 +1,4 @@
-// The module's own directory and integers from INI files beside it.
+// The module's own directory and its settings: integers from INI files beside it.
 #ifndef VELLUM_STORE_MODULECONFIG_H
 #define VELLUM_STORE_MODULECONFIG_H
 
@@ -10,8 +10,8 @@ const char* GetModuleDir();
 // The integer under [section] key of GetModuleDir() + fileName, or defaultValue when
 // any argument is null, the module's directory is unknown, or the file, section or
 // key is missing. Read afresh each call.
-unsigned int ReadIniInt(const char* section, const char* key, int defaultValue,
-                        const char* fileName);
+unsigned int ReadModuleSetting(const char* section, const char* key, int defaultValue,
+                               const char* fileName);
 
 // The settings file and the two settings the channel tables read.
 constexpr const char* kConfigFile = "DefCfg.ini";

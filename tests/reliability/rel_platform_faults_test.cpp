@@ -65,7 +65,7 @@ TEST(ModulePathFault, AnUnknownModuleDirectoryReadsNoSettingsFromTheWorkingDirec
     vellum::fault::ModulePath().Arm(0, -1);
     const char* moduleDir = GetModuleDir();
     const bool firstLook = vellum::fault::ModulePath().Calls() == 1;
-    const unsigned version = ReadIniInt("Tvwall", "Version", 0, kConfigFile);
+    const unsigned version = ReadModuleSetting("Tvwall", "Version", 0, kConfigFile);
     vellum::fault::DisarmAll();
     std::filesystem::current_path(here);
     if (!firstLook) GTEST_SKIP() << "the module directory was found earlier in this process";

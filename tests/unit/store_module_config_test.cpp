@@ -3,8 +3,8 @@
 #include <climits>
 #include <cstring>
 
-#include "store/ModuleConfig.h"
 #include "platform/platform.h"
+#include "store/ModuleConfig.h"
 #include "store_test_support.h"
 #include "tests/TestSystem.h"
 
@@ -48,18 +48,18 @@ TEST(ModuleDirectory, EveryCallReturnsTheSameBuffer) {
 
 TEST(ModuleIni, ReadsAnIntegerFromAFileBesideTheModule) {
     IniBesideModule ini("[Tvwall]\nVersion=6731\n[ResTree]\ncamera_index_sort=1\n");
-    EXPECT_EQ(ReadIniInt("Tvwall", "Version", 0, ini.Name()), 6731u);
-    EXPECT_EQ(ReadIniInt("ResTree", "camera_index_sort", 0, ini.Name()), 1u);
-    EXPECT_EQ(ReadIniInt("ResTree", "missing", 5, ini.Name()), 5u);
-    EXPECT_EQ(ReadIniInt("Tvwall", "Version", 3, "no_such_file.ini"), 3u);
+    EXPECT_EQ(ReadModuleSetting("Tvwall", "Version", 0, ini.Name()), 6731u);
+    EXPECT_EQ(ReadModuleSetting("ResTree", "camera_index_sort", 0, ini.Name()), 1u);
+    EXPECT_EQ(ReadModuleSetting("ResTree", "missing", 5, ini.Name()), 5u);
+    EXPECT_EQ(ReadModuleSetting("Tvwall", "Version", 3, "no_such_file.ini"), 3u);
 }
 
 TEST(ModuleIni, ANullFileSectionOrKeyGivesTheDefault) {
     IniBesideModule ini("[Tvwall]\nVersion=6731\n");
-    EXPECT_EQ(ReadIniInt("Tvwall", "Version", 7, nullptr), 7u);
-    EXPECT_EQ(ReadIniInt(nullptr, "Version", 7, ini.Name()), 7u);
-    EXPECT_EQ(ReadIniInt("Tvwall", nullptr, 7, ini.Name()), 7u);
-    EXPECT_EQ(ReadIniInt(nullptr, nullptr, -1, nullptr), static_cast<unsigned>(-1));
+    EXPECT_EQ(ReadModuleSetting("Tvwall", "Version", 7, nullptr), 7u);
+    EXPECT_EQ(ReadModuleSetting(nullptr, "Version", 7, ini.Name()), 7u);
+    EXPECT_EQ(ReadModuleSetting("Tvwall", nullptr, 7, ini.Name()), 7u);
+    EXPECT_EQ(ReadModuleSetting(nullptr, nullptr, -1, nullptr), static_cast<unsigned>(-1));
 }
 
 }  // namespace
