@@ -25,7 +25,7 @@
 #include "channels/ChannelSchema.h"
 #include "libs/xlog/xlog.h"
 #include "store/DataOper.h"
-#include "store/RecordText.h"
+#include "libs/records/RecordText.h"
 
 namespace {
 

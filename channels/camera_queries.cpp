@@ -11,9 +11,9 @@
 #include "channels/index_code.h"
 #include "libs/objfactory/ObjFactory.h"
 #include "store/DataOper.h"
-#include "store/ListAppender.h"
+#include "libs/records/ListAppender.h"
 #include "store/ModuleConfig.h"
-#include "store/RecordText.h"
+#include "libs/records/RecordText.h"
 
 namespace {
 

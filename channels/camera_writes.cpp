@@ -13,7 +13,7 @@
 #include "libs/xlog/xlog.h"
 #include "store/DataOper.h"
 #include "store/ModuleConfig.h"
-#include "store/RecordText.h"
+#include "libs/records/RecordText.h"
 
 using namespace camera_columns;
 

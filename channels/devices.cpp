@@ -7,7 +7,7 @@
 #include "channels/index_code.h"
 #include "channels/text_conversion.h"
 #include "store/DataOper.h"
-#include "store/RecordText.h"
+#include "libs/records/RecordText.h"
 
 namespace {
 

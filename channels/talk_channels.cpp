@@ -8,8 +8,8 @@
 #include "channels/text_conversion.h"
 #include "libs/objfactory/ObjFactory.h"
 #include "store/DataOper.h"
-#include "store/ListAppender.h"
-#include "store/RecordText.h"
+#include "libs/records/ListAppender.h"
+#include "libs/records/RecordText.h"
 
 namespace {
 

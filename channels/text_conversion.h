@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <string>
 
-#include "store/RecordText.h"
+#include "libs/records/RecordText.h"
 
 // `text` (NUL-terminated, host code page) as UTF-8. Null, or a conversion that is
 // unavailable, gives the empty string. Characters that do not convert are replaced.

@@ -2,8 +2,8 @@
 // (slots 67, 68). The counting itself is in camera_status.cpp.
 #include "libs/objfactory/ObjFactory.h"
 #include "store/DataOper.h"
-#include "store/ListAppender.h"
-#include "store/RecordText.h"
+#include "libs/records/ListAppender.h"
+#include "libs/records/RecordText.h"
 
 void CDataOper::SetUserOrgList(const USER_ORG* list) {
     StoreLock lock(&m_lock);

@@ -2,8 +2,8 @@
 #ifndef VELLUM_ORG_LISTCOPY_H
 #define VELLUM_ORG_LISTCOPY_H
 
-#include "store/ListAppender.h"
-#include "store/RecordText.h"
+#include "libs/records/ListAppender.h"
+#include "libs/records/RecordText.h"
 
 // Copies `stored` whole over `fresh` (a record from the object factory), nulls its
 // `next` and appends it; the list takes ownership. A null `fresh` (the factory could

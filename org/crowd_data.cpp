@@ -5,8 +5,8 @@
 
 #include "libs/objfactory/ObjFactory.h"
 #include "store/DataOper.h"
-#include "store/ListAppender.h"
-#include "store/RecordText.h"
+#include "libs/records/ListAppender.h"
+#include "libs/records/RecordText.h"
 
 // Appends a copy of every record; an id may come more than once.
 void CDataOper::SetCrowdFolderList(const CROWD_FOLDER* list) {

@@ -1,6 +1,6 @@
 // The operating-system seam. Everything the module needs from the system goes through
 // these functions; posix/ and win32/ implement them, and the build compiles one.
-// Each call that can fail also consults its test fault point (libs/fault).
+// Each call that can fail also consults its test fault point (platform/fault).
 #ifndef VELLUM_PLATFORM_PLATFORM_H
 #define VELLUM_PLATFORM_PLATFORM_H
 

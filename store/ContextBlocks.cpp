@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "store/DataOper.h"
-#include "store/RecordText.h"
+#include "libs/records/RecordText.h"
 
 void CDataOper::GetInstanceContext(void* buffer788) {
     std::memcpy(buffer788, m_instanceContext, sizeof m_instanceContext);

@@ -6,7 +6,7 @@
 #include "channels/CameraColumns.h"
 #include "channels/ChannelSchema.h"
 #include "libs/xlog/xlog.h"
-#include "store/RecordText.h"
+#include "libs/records/RecordText.h"
 #include "platform/platform.h"
 
 namespace {

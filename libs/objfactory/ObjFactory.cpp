@@ -3,7 +3,7 @@
 
 #include <new>
 
-#include "libs/fault/FaultPoint.h"
+#include "platform/fault/FaultPoint.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <sqlite3.h>
 
-#include "libs/fault/FaultPoint.h"
+#include "platform/fault/FaultPoint.h"
 
 namespace {
 

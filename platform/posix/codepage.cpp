@@ -9,7 +9,7 @@
 #include <string>
 #include <utility>
 
-#include "libs/fault/FaultPoint.h"
+#include "platform/fault/FaultPoint.h"
 #include "platform/platform.h"
 
 namespace vellum::platform {

@@ -6,7 +6,7 @@
 #include <climits>
 #include <cstring>
 
-#include "libs/fault/FaultPoint.h"
+#include "platform/fault/FaultPoint.h"
 #include "platform/platform.h"
 
 namespace vellum::platform {

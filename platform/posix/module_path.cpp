@@ -4,7 +4,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
-#include "libs/fault/FaultPoint.h"
+#include "platform/fault/FaultPoint.h"
 #include "platform/platform.h"
 
 namespace vellum::platform {

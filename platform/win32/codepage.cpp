@@ -5,7 +5,7 @@
 
 #include <utility>
 
-#include "libs/fault/FaultPoint.h"
+#include "platform/fault/FaultPoint.h"
 #include "platform/platform.h"
 
 namespace vellum::platform {

@@ -1,7 +1,7 @@
 // Integers from INI files, read by the Win32 profile reader.
 #include <windows.h>
 
-#include "libs/fault/FaultPoint.h"
+#include "platform/fault/FaultPoint.h"
 #include "platform/platform.h"
 
 namespace vellum::platform {

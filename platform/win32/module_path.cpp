@@ -1,7 +1,7 @@
 // The path of the module file that holds this code, and the directory separator.
 #include <windows.h>
 
-#include "libs/fault/FaultPoint.h"
+#include "platform/fault/FaultPoint.h"
 #include "platform/platform.h"
 
 namespace vellum::platform {

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "libs/fault/FaultPoint.h"
+#include "platform/fault/FaultPoint.h"
 #include "org_test_support.h"
 #include "store/DataOper.h"
 #include "store/ModuleConfig.h"

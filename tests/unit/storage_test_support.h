@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "libs/fault/FaultPoint.h"
+#include "platform/fault/FaultPoint.h"
 #include "tests/TempDir.h"
 
 namespace storage_test {

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "libs/fault/FaultPoint.h"
+#include "platform/fault/FaultPoint.h"
 #include "libs/xlog/xlog.h"
 #include "tests/TempDir.h"
 

@@ -2,8 +2,8 @@
 // platform calls) asks its FaultPoint before doing the real work. A point is inert
 // until a test arms it, so the seams stay in the release build at the cost of one
 // relaxed atomic load per call.
-#ifndef VELLUM_LIBS_FAULT_FAULTPOINT_H
-#define VELLUM_LIBS_FAULT_FAULTPOINT_H
+#ifndef VELLUM_PLATFORM_FAULT_FAULTPOINT_H
+#define VELLUM_PLATFORM_FAULT_FAULTPOINT_H
 
 #include <atomic>
 #include <cstring>
@@ -62,4 +62,4 @@ void DisarmAll();
 
 }  // namespace vellum::fault
 
-#endif  // VELLUM_LIBS_FAULT_FAULTPOINT_H
+#endif  // VELLUM_PLATFORM_FAULT_FAULTPOINT_H

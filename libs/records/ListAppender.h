@@ -1,6 +1,6 @@
 // Links factory-made records into a client's list head in result order.
-#ifndef VELLUM_STORE_LISTAPPENDER_H
-#define VELLUM_STORE_LISTAPPENDER_H
+#ifndef VELLUM_LIBS_RECORDS_LISTAPPENDER_H
+#define VELLUM_LIBS_RECORDS_LISTAPPENDER_H
 
 template <class Record>
 class ListAppender {
@@ -28,4 +28,4 @@ private:
     Record* m_last = nullptr;
 };
 
-#endif  // VELLUM_STORE_LISTAPPENDER_H
+#endif  // VELLUM_LIBS_RECORDS_LISTAPPENDER_H

@@ -2,8 +2,8 @@
 // up to its first NUL or its full width, whichever comes first, so a host record
 // that lacks a terminator is never read past its field. Writes cut to the width
 // less one and always terminate.
-#ifndef VELLUM_STORE_RECORDTEXT_H
-#define VELLUM_STORE_RECORDTEXT_H
+#ifndef VELLUM_LIBS_RECORDS_RECORDTEXT_H
+#define VELLUM_LIBS_RECORDS_RECORDTEXT_H
 
 #include <cstddef>
 #include <cstring>
@@ -35,4 +35,4 @@ void CopyRecordOut(Record* out, const Record& stored) {
     out->next = nullptr;
 }
 
-#endif  // VELLUM_STORE_RECORDTEXT_H
+#endif  // VELLUM_LIBS_RECORDS_RECORDTEXT_H

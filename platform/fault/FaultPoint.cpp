@@ -1,5 +1,5 @@
 // The component fault points, one static instance each.
-#include "libs/fault/FaultPoint.h"
+#include "platform/fault/FaultPoint.h"
 
 #include <initializer_list>
 
