@@ -1,6 +1,7 @@
 // CDataOper: the one implementation of IVellum. Each subsystem defines its operations
-// in its own source (store/ for the lifecycle and registers, org/ for the caches,
-// channels/ for the SQL-backed tables).
+// in its own source (store/ for the lifecycle, the registers and the cell slots, which
+// forward to org/CellTree; org/ for the other caches; channels/ for the SQL-backed
+// tables).
 //
 // Locking: every operation that touches the caches, maps, storage or key holds m_lock
 // through a StoreLock for its whole length. No operation calls another through the
