@@ -40,17 +40,20 @@ bool CDataOper::ReadCameraCell(int id, int* cellId) {
 
 void CDataOper::WriteCameraStatus(const CAMERA_STATUS* list) {
     if (list == nullptr) return;
-    // One transaction and one prepared statement; the status is written as given.
-    m_storage.TransBegin();
+    // One transaction and one prepared statement; the status is written as given. The
+    // slot answers nothing: a row that cannot be written keeps its old STATUS, and the
+    // roll-up follows the status map either way. Without the transaction the updates
+    // commit one by one, and the COMMIT then fails harmlessly.
+    (void)m_storage.TransBegin();
     if (m_storage.BeginBind(channel_sql::kCameraStatusUpdate)) {
         for (const CAMERA_STATUS* change = list; change != nullptr; change = change->next) {
             m_storage.BindInteger(0, change->STATUS);
             m_storage.BindInteger(1, change->ID);
-            m_storage.ExecuteBind();
+            (void)m_storage.ExecuteBind();
         }
         m_storage.EndBind();
     }
-    m_storage.TransCommit();
+    (void)m_storage.TransCommit();
 }
 
 // Adjusts the online count of the cell and of each ancestor up to the first one

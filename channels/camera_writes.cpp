@@ -74,7 +74,9 @@ bool CDataOper::SetCameraList(const CAMERA_INFO* list, int /*unused*/) {
     const bool bulk = m_storage.TransBegin() && HasAtLeast(list, kBulkDepositRows) &&
                       CameraTableEmpty(m_storage);
     if (bulk) DropCameraIndexes(m_storage);
-    m_storage.BeginBind(InsertStatement());
+    // A statement that cannot be prepared makes every row's ExecuteBind fail, as a
+    // rejected row does; the commit decides the answer.
+    (void)m_storage.BeginBind(InsertStatement());
     std::string name;
     std::string transPath;
     for (const CAMERA_INFO* camera = list; camera != nullptr; camera = camera->next) {
@@ -113,7 +115,7 @@ bool CDataOper::SetCameraList(const CAMERA_INFO* list, int /*unused*/) {
         m_storage.BindInteger(kTransCnt, camera->TRANSCNT);
         m_storage.BindInteger(kMod, camera->MOD);
         m_storage.BindInteger(kIsGroup, 1);
-        m_storage.ExecuteBind();
+        (void)m_storage.ExecuteBind();  // a rejected row is no failure (see above)
 
         if (logRecords)
             xlog_write(kCameraLogLevel, "tvwall",
@@ -153,15 +155,18 @@ bool CDataOper::DeleteCameras(const CAMERA_INFO* list) {
     return true;
 }
 
+// DeleteCameras answers true for any list, so a batch's results are not examined: a
+// batch that cannot run leaves its rows, and without the transaction the DELETE
+// commits on its own.
 void CDataOper::DeleteCameraBatch(const std::vector<int32_t>& ids) {
-    m_storage.TransBegin();
+    (void)m_storage.TransBegin();
     if (m_storage.BeginBind(channel_sql::CameraDeleteStatement(ids.size()))) {
         for (std::size_t i = 0; i < ids.size(); ++i)
             m_storage.BindInteger(static_cast<int>(i), ids[i]);
-        m_storage.ExecuteBind();
+        (void)m_storage.ExecuteBind();
         m_storage.EndBind();
     }
-    m_storage.TransCommit();
+    (void)m_storage.TransCommit();
 }
 
 void CDataOper::ReadCameraRow(CAMERA_INFO* out, bool transPathEnciphered) {

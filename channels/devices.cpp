@@ -48,8 +48,11 @@ bool CDataOper::SetDeviceList(const DEVICE_INFO* list) {
     // the stored one) does not stop the others and is no failure. A transaction that
     // cannot be committed (no database open, a full disk) is. The password is stored
     // as given.
-    m_storage.TransBegin();
-    m_storage.BeginBind(channel_sql::kDeviceInsert);
+    // Without a transaction (no database open) the COMMIT fails and so does the
+    // deposit; a statement that cannot be prepared makes every row's ExecuteBind fail,
+    // as a rejected row does.
+    (void)m_storage.TransBegin();
+    (void)m_storage.BeginBind(channel_sql::kDeviceInsert);
     for (const DEVICE_INFO* device = list; device != nullptr; device = device->next) {
         m_storage.BindInteger(0, device->ID);
         m_storage.BindString(1, AnsiToUtf8(FieldText(device->DEVNAME).c_str()));
@@ -60,7 +63,7 @@ bool CDataOper::SetDeviceList(const DEVICE_INFO* list) {
         m_storage.BindString(6, FieldText(device->USERNAME));
         m_storage.BindString(7, FieldText(device->PASSWORD));
         m_storage.BindInteger(8, device->DEVTYPE);
-        m_storage.ExecuteBind();
+        (void)m_storage.ExecuteBind();  // a rejected row is no failure
     }
     m_storage.EndBind();
     return m_storage.TransCommit();

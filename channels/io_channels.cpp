@@ -46,8 +46,11 @@ bool CDataOper::SetIOList(const IO_INFO* list) {
     // One transaction and one prepared statement; a rejected row (a duplicate ID keeps
     // the stored one) does not stop the others and is no failure. A transaction that
     // cannot be committed (no database open, a full disk) is.
-    m_storage.TransBegin();
-    m_storage.BeginBind(channel_sql::kIOInsert);
+    // Without a transaction (no database open) the COMMIT fails and so does the
+    // deposit; a statement that cannot be prepared makes every row's ExecuteBind fail,
+    // as a rejected row does.
+    (void)m_storage.TransBegin();
+    (void)m_storage.BeginBind(channel_sql::kIOInsert);
     for (const IO_INFO* io = list; io != nullptr; io = io->next) {
         m_storage.BindInteger(0, io->ID);
         m_storage.BindInteger(1, io->DEVID);
@@ -55,7 +58,7 @@ bool CDataOper::SetIOList(const IO_INFO* list) {
         m_storage.BindInteger(3, io->IOTYPE);
         m_storage.BindString(4, FieldText(io->INDEXCODE));
         m_storage.BindString(5, AnsiToUtf8(FieldText(io->IONAME).c_str()));
-        m_storage.ExecuteBind();
+        (void)m_storage.ExecuteBind();  // a rejected row is no failure
     }
     m_storage.EndBind();
     return m_storage.TransCommit();

@@ -49,7 +49,7 @@ bool CDataOper::SetTalkChannelList(const TALK_CHANNEL* list) {
     if (list == nullptr) return false;
     if (!m_storage.TransBegin()) return false;
     if (!m_storage.BeginBind(channel_sql::kTalkInsert)) {
-        m_storage.TransCommit();  // ends the empty transaction
+        (void)m_storage.TransCommit();  // ends the empty transaction; false either way
         return false;
     }
     for (const TALK_CHANNEL* talk = list; talk != nullptr; talk = talk->next) {
@@ -59,7 +59,7 @@ bool CDataOper::SetTalkChannelList(const TALK_CHANNEL* list) {
         m_storage.BindInteger(3, talk->CHANNELNO);
         m_storage.BindString(4, FieldText(talk->INDEXCODE));
         m_storage.BindString(5, AnsiToUtf8(FieldText(talk->TALKNAME).c_str()));
-        m_storage.ExecuteBind();
+        (void)m_storage.ExecuteBind();  // a rejected row is no failure
     }
     m_storage.EndBind();
     return m_storage.TransCommit();

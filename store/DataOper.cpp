@@ -86,8 +86,8 @@ bool CDataOper::Init(const char* prefix) {
 void CDataOper::CreateSchema() {
     if (!m_storage.IsConnected()) return;
     // Results are not examined: a failing statement does not stop the others.
-    m_storage.ExecuteSql(camera_columns::TableDefinition());
-    for (const char* statement : kOtherTables) m_storage.ExecuteSql(statement);
+    (void)m_storage.ExecuteSql(camera_columns::TableDefinition());
+    for (const char* statement : kOtherTables) (void)m_storage.ExecuteSql(statement);
     CreateChannelIndexes(m_storage);
 }
 
@@ -106,12 +106,14 @@ void CDataOper::UnInit() {
 
 void CDataOper::ClearAll() {
     StoreLock lock(&m_lock);
-    m_storage.TransBegin();
-    m_storage.ExecuteSql("DELETE FROM CAMERAINFO");
-    m_storage.TransCommit();
-    m_storage.TransBegin();
-    m_storage.ExecuteSql("DELETE FROM DEVICEINFO");
-    m_storage.TransCommit();
+    // The slot answers nothing, and the caches are emptied whatever the table deletes
+    // do: a table that cannot be emptied (no database open) keeps its rows.
+    (void)m_storage.TransBegin();
+    (void)m_storage.ExecuteSql("DELETE FROM CAMERAINFO");
+    (void)m_storage.TransCommit();
+    (void)m_storage.TransBegin();
+    (void)m_storage.ExecuteSql("DELETE FROM DEVICEINFO");
+    (void)m_storage.TransCommit();
     ClearCaches();
 }
 

@@ -2,6 +2,12 @@
 // scratch file. Callers serialise all calls (the owning CDataOper holds its lock).
 // Every operation consults fault::Storage() under its own name, so tests can make
 // any call fail.
+//
+// Results that decide what happens next are [[nodiscard]]: a caller that drops one
+// says why. The per-column calls are not: a value that cannot be bound stays NULL,
+// which a NOT NULL column refuses at the row's ExecuteBind and a nullable one stores
+// (reading back as 0 or empty); a column that cannot be read leaves the caller's
+// zeroed field as it was.
 #ifndef VELLUM_LIBS_STORAGE_DATASTORAGE_H
 #define VELLUM_LIBS_STORAGE_DATASTORAGE_H
 
@@ -36,8 +42,8 @@ public:
     // platform::ScratchFile). Already open on the same path: reconnects to the same
     // file, keeping its rows, or claims and creates it anew when it has vanished.
     // Open on another path: closes that one first.
-    bool OpenFile(const std::string& path);
-    bool IsConnected();
+    [[nodiscard]] bool OpenFile(const std::string& path);
+    [[nodiscard]] bool IsConnected();
     void CloseStorage();
 
     // Whether a connection is open, without consulting the fault point: for the
@@ -45,18 +51,18 @@ public:
     bool IsOpen() const { return m_db != nullptr; }
 
     // Runs one whole statement. SQLite's result code (0 is success).
-    int ExecuteSql(const std::string& sql);
+    [[nodiscard]] int ExecuteSql(const std::string& sql);
 
-    bool TransBegin();
+    [[nodiscard]] bool TransBegin();
     // A COMMIT that fails is rolled back, so no transaction stays open: false.
-    bool TransCommit();
+    [[nodiscard]] bool TransCommit();
     // Undoes everything since TransBegin; false when no transaction was open.
-    bool TransRollback();
+    [[nodiscard]] bool TransRollback();
 
     // Batch write: BeginBind, then per row Bind* and ExecuteBind, then EndBind.
     // Prepared statements are cached by their text while connected (the least recently
     // used go first when many distinct texts pass). Indexes count from 0.
-    bool BeginBind(const std::string& sql);
+    [[nodiscard]] bool BeginBind(const std::string& sql);
     bool BindInteger(int index, int value);
     bool BindString(int index, const std::string& value);
     // Binds the bytes of `value` without copying them: they must stay as they are
@@ -64,15 +70,15 @@ public:
     bool BindTextInPlace(int index, std::string_view value);
     // 0 when the row was written, else SQLite's error code. Either way the statement
     // is ready for the next row, with every value unbound (NULL).
-    int ExecuteBind();
+    [[nodiscard]] int ExecuteBind();
     void EndBind();
 
     // Query. EndRead must follow every BeginRead, also a failed one. The second form
     // binds `params` to the statement's `?` in order: no value is ever spliced into
     // SQL text.
-    bool BeginRead(const std::string& sql);
-    bool BeginRead(const std::string& sql, std::initializer_list<SqlParam> params);
-    bool ReadNext();  // stays false once the rows are exhausted
+    [[nodiscard]] bool BeginRead(const std::string& sql);
+    [[nodiscard]] bool BeginRead(const std::string& sql, std::initializer_list<SqlParam> params);
+    [[nodiscard]] bool ReadNext();  // stays false once the rows are exhausted
     // Columns count from 0. NULL reads as 0 or "". No current row, or a column
     // outside it: false, and `value` is left as it was.
     bool ReadIntegerByIndex(int column, int& value);
