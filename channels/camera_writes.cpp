@@ -122,10 +122,8 @@ bool CDataOper::SetCameraList(const CAMERA_INFO* list, int /*unused*/) {
                        "<%s [%d] - %s> <setData to sqliteDb %s,%s,%d,%d>", ".\\DataOper", 670,
                        "CDataOper::SetCameraList", hostName.c_str(),
                        std::string(indexCode).c_str(), camera->ID, camera->CELLID);
-        // The map takes every record's STATUS, whether or not its row was written.
-        // Lists usually come in ascending ID order, for which the hint makes each
-        // insertion constant time.
-        m_mapCameraStatus.insert_or_assign(m_mapCameraStatus.end(), camera->ID, online);
+        // The statistics take every record's STATUS, whether or not its row was written.
+        m_statistics.NoteDepositedStatus(camera->ID, online);
     }
     m_storage.EndBind();
     if (bulk && !CreateCameraIndexes(m_storage)) {

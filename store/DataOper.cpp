@@ -40,7 +40,8 @@ std::string ScratchPath(const char* prefix, const void* instance) {
 
 }  // namespace
 
-CDataOper::CDataOper() : m_nLevelCount(0), m_nHostValue(0) {
+CDataOper::CDataOper()
+    : m_nLevelCount(0), m_nHostValue(0), m_statistics(m_storage, m_cellTree) {
     std::memset(m_instanceContext, 0, sizeof m_instanceContext);
     std::memset(m_transientContext, 0, sizeof m_transientContext);
 }
@@ -118,16 +119,11 @@ void CDataOper::ClearAll() {
 }
 
 void CDataOper::ClearCaches() {
-    m_mapStoreRes.clear();
-    m_mapStoreResFolders.clear();
-    m_vecUserOrg.clear();
+    m_storeCatalog.ClearStoreData();
+    m_userOrgs.Clear();
     m_cellTree.Clear();
-    m_mapStoreFolder.clear();
-    m_vecCustomView.clear();
-    m_vecCustomViewOrg.clear();
-    m_mapCustomViewRes.clear();
-    m_vecCrowdFolder.clear();
-    m_mapCrowdRes.clear();
+    m_customViews.Clear();
+    m_crowdData.Clear();
     m_mapKeyedInfo.clear();
 }
 

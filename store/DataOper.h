@@ -20,7 +20,12 @@
 #include <vector>
 
 #include "libs/storage/DataStorage.h"
+#include "channels/OrgStatistics.h"
 #include "org/CellTree.h"
+#include "org/CrowdData.h"
+#include "org/CustomViews.h"
+#include "org/StoreCatalog.h"
+#include "org/UserOrgs.h"
 #include "store/CriticalSectionLock.h"
 #include "vellum/IVellum.h"
 
@@ -146,31 +151,14 @@ private:
     // false and `out` untouched when there is none.
     bool ReadOneCamera(CAMERA_INFO* out, const char* sql, std::initializer_list<SqlParam> params);
     void DeleteCameraBatch(const std::vector<int32_t>& ids);
-    void WriteCameraStatus(const CAMERA_STATUS* list);
-    void ApplyStatusChange(int cellId, int cellType, bool online);
-    bool ReadCameraCell(int id, int* cellId);  // false: no row with this ID
-    void CountCellCameras(int cellId, int* online, int* total);
-    void RecountOneCell(int cellId, int cellType);
-
-    // --- organisation caches (org/); each REQUIRES: m_lock held ---
-    // Removes the resource collection filed under `folderId`, and its index entries.
-    void EraseStoreResCollection(int32_t folderId);
 
     // State below is protected by m_lock, except the context blocks and the two
     // integer registers (see the file comment). Declaration order is construction order.
     CellTree m_cellTree;
-    std::vector<USER_ORG> m_vecUserOrg;
-    std::map<int32_t, STORE_FOLDER> m_mapStoreFolder;
-    std::map<int32_t, std::map<std::string, STORE_RES>> m_mapStoreRes;
-    // --- org/: for each index code, the folders whose collection holds it (ascending),
-    // changed with every change to m_mapStoreRes; look-ups across folders read it ---
-    std::unordered_map<std::string, std::set<int32_t>> m_mapStoreResFolders;
-    std::vector<CUSTOM_VIEW> m_vecCustomView;
-    std::vector<CUSTOM_VIEW_ORG> m_vecCustomViewOrg;
-    std::map<int32_t, std::vector<CUSTOM_VIEW_RES>> m_mapCustomViewRes;
-    std::vector<CROWD_FOLDER> m_vecCrowdFolder;
-    std::map<int32_t, std::vector<CROWD_RES>> m_mapCrowdRes;
-    std::map<int32_t, USER_ORG> m_mapUserOrgStat;
+    UserOrgs m_userOrgs;
+    StoreCatalog m_storeCatalog;
+    CustomViews m_customViews;
+    CrowdData m_crowdData;
     std::map<int32_t, KEYED_INFO> m_mapKeyedInfo;
     int32_t m_nLevelCount;
     unsigned char m_instanceContext[kInstanceContextSize];
@@ -179,7 +167,7 @@ private:
     CDataStorage m_storage;
     CriticalSectionLock m_lock;
     int32_t m_nHostValue;
-    std::map<int32_t, bool> m_mapCameraStatus;
+    OrgStatistics m_statistics;  // over m_storage and m_cellTree
     std::string m_strKey;  // 32 bytes, may hold zero bytes
 };
 

@@ -1,23 +1,22 @@
 // Custom views: the views, their organisation nodes and their resources filed under a
-// client-given key, kept in deposit order. Every operation holds m_lock.
+// client-given key, kept in deposit order.
+#include "org/CustomViews.h"
+
 #include <algorithm>
 #include <vector>
 
 #include "libs/objfactory/ObjFactory.h"
 #include "org/ListCopy.h"
-#include "store/DataOper.h"
 
 // Appends a copy of every record; nothing earlier is replaced.
-void CDataOper::SetCustomViewList(const CUSTOM_VIEW* list) {
-    StoreLock lock(&m_lock);
+void CustomViews::SetCustomViewList(const CUSTOM_VIEW* list) {
     for (const CUSTOM_VIEW* view = list; view != nullptr; view = view->next)
         m_vecCustomView.push_back(*view);
 }
 
 // Every view in deposit order, as factory-made records the client frees with
 // FreeCustomViewList. True when *head holds a list.
-bool CDataOper::GetCustomViewList(CUSTOM_VIEW** head) {
-    StoreLock lock(&m_lock);
+bool CustomViews::GetCustomViewList(CUSTOM_VIEW** head) const {
     if (head == nullptr) return false;
     ListAppender<CUSTOM_VIEW> list(head);
     for (const CUSTOM_VIEW& view : m_vecCustomView) AppendCopy(list, of_newCustomView(), view);
@@ -25,8 +24,7 @@ bool CDataOper::GetCustomViewList(CUSTOM_VIEW** head) {
 }
 
 // Appends a copy of every record; nothing earlier is replaced.
-void CDataOper::SetCustomViewOrgList(const CUSTOM_VIEW_ORG* list) {
-    StoreLock lock(&m_lock);
+void CustomViews::SetCustomViewOrgList(const CUSTOM_VIEW_ORG* list) {
     for (const CUSTOM_VIEW_ORG* node = list; node != nullptr; node = node->next)
         m_vecCustomViewOrg.push_back(*node);
 }
@@ -34,8 +32,7 @@ void CDataOper::SetCustomViewOrgList(const CUSTOM_VIEW_ORG* list) {
 // Every node of this owner in ascending sortIndex, nodes of equal sortIndex in deposit
 // order, as factory-made records the client frees with FreeCustomViewOrgList. The order
 // is settled before any record is made, so every record made is handed out.
-bool CDataOper::GetCustomViewOrgList(CUSTOM_VIEW_ORG** head, int ownerId) {
-    StoreLock lock(&m_lock);
+bool CustomViews::GetCustomViewOrgList(CUSTOM_VIEW_ORG** head, int ownerId) const {
     if (head == nullptr) return false;
     std::vector<const CUSTOM_VIEW_ORG*> nodes;
     for (const CUSTOM_VIEW_ORG& node : m_vecCustomViewOrg)
@@ -52,8 +49,7 @@ bool CDataOper::GetCustomViewOrgList(CUSTOM_VIEW_ORG** head, int ownerId) {
 // Holds a sequence under `key` from now on, also for a null list, and appends a copy of
 // every record to it; earlier records under the key stay, as with the other per-key
 // deposits.
-void CDataOper::SetCustomViewResList(const CUSTOM_VIEW_RES* list, int key) {
-    StoreLock lock(&m_lock);
+void CustomViews::SetCustomViewResList(const CUSTOM_VIEW_RES* list, int key) {
     std::vector<CUSTOM_VIEW_RES>& resources = m_mapCustomViewRes[key];
     for (const CUSTOM_VIEW_RES* resource = list; resource != nullptr; resource = resource->next)
         resources.push_back(*resource);
@@ -61,8 +57,7 @@ void CDataOper::SetCustomViewResList(const CUSTOM_VIEW_RES* list, int key) {
 
 // The first record, in ascending key and then deposit order, of this resId and ownerId,
 // copied with a null next. A miss, or a null `out`, writes nothing.
-bool CDataOper::GetCustomViewRes(CUSTOM_VIEW_RES* out, int resId, int ownerId) {
-    StoreLock lock(&m_lock);
+bool CustomViews::GetCustomViewRes(CUSTOM_VIEW_RES* out, int resId, int ownerId) const {
     if (out == nullptr) return false;
     for (const auto& [key, resources] : m_mapCustomViewRes) {
         for (const CUSTOM_VIEW_RES& resource : resources) {
@@ -77,8 +72,7 @@ bool CDataOper::GetCustomViewRes(CUSTOM_VIEW_RES* out, int resId, int ownerId) {
 
 // The records under `key` in deposit order, as factory-made records the client frees
 // with FreeCustomViewResList. True when *head holds a list.
-bool CDataOper::GetCustomViewResList(CUSTOM_VIEW_RES** head, int key) {
-    StoreLock lock(&m_lock);
+bool CustomViews::GetCustomViewResList(CUSTOM_VIEW_RES** head, int key) const {
     if (head == nullptr) return false;
     ListAppender<CUSTOM_VIEW_RES> list(head);
     auto resources = m_mapCustomViewRes.find(key);
@@ -87,4 +81,10 @@ bool CDataOper::GetCustomViewResList(CUSTOM_VIEW_RES** head, int key) {
             AppendCopy(list, of_newCustomViewRes(), resource);
     }
     return list.HasRecords();
+}
+
+void CustomViews::Clear() {
+    m_vecCustomView.clear();
+    m_vecCustomViewOrg.clear();
+    m_mapCustomViewRes.clear();
 }

@@ -5,13 +5,11 @@
 // Both walks up the tree are bounded by the number of cached cells. On a tree (parent
 // links without a cycle) no walk is that long, so the bound changes nothing; a cyclic
 // deposit ends the walk instead of looping forever.
-#include <cstring>
+#include "channels/OrgStatistics.h"
 
 #include "channels/ChannelSchema.h"
-#include "store/DataOper.h"
 
-void CDataOper::UpdateCameraStatus(const CAMERA_STATUS* list) {
-    StoreLock lock(&m_lock);
+void OrgStatistics::UpdateCameraStatus(const CAMERA_STATUS* list) {
     WriteCameraStatus(list);
 
     for (const CAMERA_STATUS* change = list; change != nullptr; change = change->next) {
@@ -31,14 +29,14 @@ void CDataOper::UpdateCameraStatus(const CAMERA_STATUS* list) {
     }
 }
 
-bool CDataOper::ReadCameraCell(int id, int* cellId) {
+bool OrgStatistics::ReadCameraCell(int id, int* cellId) {
     const bool found = m_storage.BeginRead(channel_sql::kCameraCellById, {id}) &&
                        m_storage.ReadNext() && m_storage.ReadIntegerByIndex(0, *cellId);
     m_storage.EndRead();
     return found;
 }
 
-void CDataOper::WriteCameraStatus(const CAMERA_STATUS* list) {
+void OrgStatistics::WriteCameraStatus(const CAMERA_STATUS* list) {
     if (list == nullptr) return;
     // One transaction and one prepared statement; the status is written as given. The
     // slot answers nothing: a row that cannot be written keeps its old STATUS, and the
@@ -58,7 +56,7 @@ void CDataOper::WriteCameraStatus(const CAMERA_STATUS* list) {
 
 // Adjusts the online count of the cell and of each ancestor up to the first one
 // without a statistics entry, keeping each count within 0 and its cameraCount.
-void CDataOper::ApplyStatusChange(int cellId, int cellType, bool online) {
+void OrgStatistics::ApplyStatusChange(int cellId, int cellType, bool online) {
     std::size_t steps = 0;
     do {
         auto entry = m_mapUserOrgStat.find(cellId);
@@ -74,8 +72,7 @@ void CDataOper::ApplyStatusChange(int cellId, int cellType, bool online) {
     } while (m_cellTree.StepToParent(&cellId, &cellType, &steps));
 }
 
-void CDataOper::RecountUserOrgStat(int cellId, int cellType) {
-    StoreLock lock(&m_lock);
+void OrgStatistics::RecountUserOrgStat(int cellId, int cellType) {
     // The cell, then each ancestor in turn, as a recursion through the parent would,
     // but iteratively so that no tree depth can exhaust the stack.
     std::size_t steps = 0;
@@ -86,7 +83,7 @@ void CDataOper::RecountUserOrgStat(int cellId, int cellType) {
 // Sets the cell's entry (when it has one) to the sums of its same-type children's
 // entries, plus, for a type-2 cell, its own rows of the camera table. Only STATUS 1
 // counts online here.
-void CDataOper::RecountOneCell(int cellId, int cellType) {
+void OrgStatistics::RecountOneCell(int cellId, int cellType) {
     // Sums of host-given counts wrap as 32-bit sums do, without overflowing.
     uint32_t childOnline = 0;
     uint32_t childTotal = 0;
@@ -108,7 +105,7 @@ void CDataOper::RecountOneCell(int cellId, int cellType) {
         static_cast<int32_t>(childTotal + static_cast<uint32_t>(directTotal));
 }
 
-void CDataOper::CountCellCameras(int cellId, int* online, int* total) {
+void OrgStatistics::CountCellCameras(int cellId, int* online, int* total) {
     // Every row with this CELLID counts, whatever its CELLTYPE. A count that cannot be
     // read stays 0.
     if (m_storage.BeginRead(channel_sql::kCellCameraCount, {cellId}) && m_storage.ReadNext())
@@ -117,4 +114,18 @@ void CDataOper::CountCellCameras(int cellId, int* online, int* total) {
     if (m_storage.BeginRead(channel_sql::kCellOnlineCameraCount, {cellId}) && m_storage.ReadNext())
         m_storage.ReadIntegerByIndex(0, *online);
     m_storage.EndRead();
+}
+
+void OrgStatistics::SetUserOrgStatList(const USER_ORG* list) {
+    // The whole entry is replaced, counts included.
+    for (const USER_ORG* org = list; org != nullptr; org = org->next)
+        m_mapUserOrgStat[org->orgId] = *org;
+}
+
+bool OrgStatistics::GetUserOrgStat(int orgId, int* onlineCount, int* cameraCount) const {
+    auto entry = m_mapUserOrgStat.find(orgId);
+    if (entry == m_mapUserOrgStat.end()) return false;
+    *onlineCount = entry->second.onlineCount;
+    *cameraCount = entry->second.cameraCount;
+    return true;
 }

@@ -1,6 +1,7 @@
 // Storage folders: deposits, children of a folder, one folder by id, rename, name check,
 // and deletion with every descendant and the resource collections filed under them.
-// Every operation holds m_lock.
+#include "org/StoreCatalog.h"
+
 #include <algorithm>
 #include <cstring>
 #include <deque>
@@ -9,7 +10,6 @@
 
 #include "libs/objfactory/ObjFactory.h"
 #include "org/ListCopy.h"
-#include "store/DataOper.h"
 
 namespace {
 
@@ -19,16 +19,14 @@ constexpr std::size_t kRenameMaxChars = 258;
 }  // namespace
 
 // Copies every record; a record replaces the cached folder of its id.
-void CDataOper::SetStoreFolderList(const STORE_FOLDER* list) {
-    StoreLock lock(&m_lock);
+void StoreCatalog::SetStoreFolderList(const STORE_FOLDER* list) {
     for (const STORE_FOLDER* folder = list; folder != nullptr; folder = folder->next)
         m_mapStoreFolder[folder->id] = *folder;
 }
 
 // Lists the direct children of `parentId` as factory-made records, in (sortIndex, id)
 // order; the client frees them with FreeStoreFolderList. True when *head holds a list.
-bool CDataOper::GetStoreFolderList(STORE_FOLDER** head, int parentId) {
-    StoreLock lock(&m_lock);
+bool StoreCatalog::GetStoreFolderList(STORE_FOLDER** head, int parentId) const {
     if (head == nullptr) return false;
     std::vector<const STORE_FOLDER*> children;
     for (const auto& [id, folder] : m_mapStoreFolder)
@@ -43,8 +41,7 @@ bool CDataOper::GetStoreFolderList(STORE_FOLDER** head, int parentId) {
 }
 
 // Fills the caller's record with a null next. A miss, or a null `out`, writes nothing.
-bool CDataOper::GetStoreFolderByID(STORE_FOLDER* out, int id) {
-    StoreLock lock(&m_lock);
+bool StoreCatalog::GetStoreFolderByID(STORE_FOLDER* out, int id) const {
     if (out == nullptr) return false;
     auto folder = m_mapStoreFolder.find(id);
     if (folder == m_mapStoreFolder.end()) return false;
@@ -55,8 +52,7 @@ bool CDataOper::GetStoreFolderByID(STORE_FOLDER* out, int id) {
 // Removes the folder, then level by level every folder below it, each with the resource
 // collection filed under its id. A folder id that is not cached removes nothing. A
 // cycle in the parent links ends: a folder is removed before its children are sought.
-void CDataOper::DeleteStoreFolder(int id) {
-    StoreLock lock(&m_lock);
+void StoreCatalog::DeleteStoreFolder(int id) {
     if (m_mapStoreFolder.erase(id) == 0) return;
     EraseStoreResCollection(id);
 
@@ -81,8 +77,7 @@ void CDataOper::DeleteStoreFolder(int id) {
 
 // Stores at most 258 characters of `name` and a terminator. False, changing nothing,
 // when the folder is not cached or `name` is null.
-bool CDataOper::RenameStoreFolder(const char* name, int id) {
-    StoreLock lock(&m_lock);
+bool StoreCatalog::RenameStoreFolder(const char* name, int id) {
     if (name == nullptr) return false;
     auto folder = m_mapStoreFolder.find(id);
     if (folder == m_mapStoreFolder.end()) return false;
@@ -94,8 +89,7 @@ bool CDataOper::RenameStoreFolder(const char* name, int id) {
 }
 
 // Whether a cached folder other than `id` bears exactly this name, wherever it stands.
-bool CDataOper::IsStoreFolderNameExist(const char* name, int id) {
-    StoreLock lock(&m_lock);
+bool StoreCatalog::IsStoreFolderNameExist(const char* name, int id) const {
     if (name == nullptr) return false;
     for (const auto& [folderId, folder] : m_mapStoreFolder)
         if (folderId != id && FieldText(folder.name) == name) return true;

@@ -1,6 +1,8 @@
 // Storage resources: collections filed by folder id and keyed by index code; deposits,
 // listings, counts, look-ups across folders, single deletes and the clearing of both
-// storage caches. Every operation holds m_lock.
+// storage caches.
+#include "org/StoreCatalog.h"
+
 #include <algorithm>
 #include <set>
 #include <string>
@@ -9,7 +11,6 @@
 
 #include "libs/objfactory/ObjFactory.h"
 #include "org/ListCopy.h"
-#include "store/DataOper.h"
 
 namespace {
 
@@ -43,8 +44,7 @@ void ForgetHolder(FoldersByCode& foldersByCode, const std::string& code, int32_t
 
 // Files every record of the list under the first record's folderId, each under its own
 // index code, replacing an earlier copy of that code there. False for a null list.
-bool CDataOper::SetStoreResList(const STORE_RES* list) {
-    StoreLock lock(&m_lock);
+bool StoreCatalog::SetStoreResList(const STORE_RES* list) {
     if (list == nullptr) return false;
     std::map<std::string, STORE_RES>& resources = m_mapStoreRes[list->folderId];
     for (const STORE_RES* resource = list; resource != nullptr; resource = resource->next) {
@@ -56,15 +56,14 @@ bool CDataOper::SetStoreResList(const STORE_RES* list) {
 }
 
 // Removes the entry of this index code from the folder's collection, if both exist.
-void CDataOper::DeleteStoreRes(const char* indexCode, int folderId) {
-    StoreLock lock(&m_lock);
+void StoreCatalog::DeleteStoreRes(const char* indexCode, int folderId) {
     if (indexCode == nullptr) return;
     auto resources = m_mapStoreRes.find(folderId);
     if (resources != m_mapStoreRes.end() && resources->second.erase(indexCode) != 0)
         ForgetHolder(m_mapStoreResFolders, indexCode, folderId);
 }
 
-void CDataOper::EraseStoreResCollection(int32_t folderId) {
+void StoreCatalog::EraseStoreResCollection(int32_t folderId) {
     auto resources = m_mapStoreRes.find(folderId);
     if (resources == m_mapStoreRes.end()) return;
     for (const auto& entry : resources->second)
@@ -73,15 +72,13 @@ void CDataOper::EraseStoreResCollection(int32_t folderId) {
 }
 
 // Every entry filed under the folder, whatever its own folderId.
-int CDataOper::GetStoreResCount(int folderId) {
-    StoreLock lock(&m_lock);
+int StoreCatalog::GetStoreResCount(int folderId) const {
     auto resources = m_mapStoreRes.find(folderId);
     return resources == m_mapStoreRes.end() ? 0 : static_cast<int>(resources->second.size());
 }
 
 // Fills the caller's record with a null next. A miss, or a null argument, writes nothing.
-bool CDataOper::GetStoreResByIndexCode(STORE_RES* out, const char* indexCode, int resType) {
-    StoreLock lock(&m_lock);
+bool StoreCatalog::GetStoreResByIndexCode(STORE_RES* out, const char* indexCode, int resType) const {
     if (out == nullptr || indexCode == nullptr) return false;
     const STORE_RES* resource =
         FindResource(m_mapStoreRes, m_mapStoreResFolders, indexCode, resType);
@@ -93,8 +90,7 @@ bool CDataOper::GetStoreResByIndexCode(STORE_RES* out, const char* indexCode, in
 // Lists the resources filed under the folder whose own folderId is that folder, in
 // (sortIndex, resId) order, ties in index-code order, as factory-made records the client
 // frees with FreeStoreResList. True when *head holds a list.
-bool CDataOper::GetStoreResList(STORE_RES** head, int folderId) {
-    StoreLock lock(&m_lock);
+bool StoreCatalog::GetStoreResList(STORE_RES** head, int folderId) const {
     if (head == nullptr) return false;
     std::vector<const STORE_RES*> listed;
     auto resources = m_mapStoreRes.find(folderId);
@@ -111,15 +107,13 @@ bool CDataOper::GetStoreResList(STORE_RES** head, int folderId) {
     return list.HasRecords();
 }
 
-bool CDataOper::IsStoreResExist(const char* indexCode, int resType) {
-    StoreLock lock(&m_lock);
+bool StoreCatalog::IsStoreResExist(const char* indexCode, int resType) const {
     return indexCode != nullptr &&
            FindResource(m_mapStoreRes, m_mapStoreResFolders, indexCode, resType) != nullptr;
 }
 
 // Empties the resource cache, then the folder cache.
-void CDataOper::ClearStoreData() {
-    StoreLock lock(&m_lock);
+void StoreCatalog::ClearStoreData() {
     m_mapStoreRes.clear();
     m_mapStoreResFolders.clear();
     m_mapStoreFolder.clear();

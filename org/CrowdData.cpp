@@ -1,24 +1,22 @@
 // Crowd folders (id and name, in deposit order) and crowd resources filed by folder id:
-// a folder's name, a folder's resources, and the folders holding a resource. Every
-// operation holds m_lock.
+// a folder's name, a folder's resources, and the folders holding a resource.
+#include "org/CrowdData.h"
+
 #include <cstring>
 
 #include "libs/objfactory/ObjFactory.h"
-#include "store/DataOper.h"
 #include "libs/records/ListAppender.h"
 #include "libs/records/RecordText.h"
 
 // Appends a copy of every record; an id may come more than once.
-void CDataOper::SetCrowdFolderList(const CROWD_FOLDER* list) {
-    StoreLock lock(&m_lock);
+void CrowdData::SetCrowdFolderList(const CROWD_FOLDER* list) {
     for (const CROWD_FOLDER* folder = list; folder != nullptr; folder = folder->next)
         m_vecCrowdFolder.push_back(*folder);
 }
 
 // Files a sequence under `folderId`, also for a null list, and appends a copy of every
 // record to it; earlier records stay.
-void CDataOper::SetCrowdResList(const CROWD_RES* list, int folderId) {
-    StoreLock lock(&m_lock);
+void CrowdData::SetCrowdResList(const CROWD_RES* list, int folderId) {
     std::vector<CROWD_RES>& resources = m_mapCrowdRes[folderId];
     for (const CROWD_RES* resource = list; resource != nullptr; resource = resource->next)
         resources.push_back(*resource);
@@ -27,8 +25,7 @@ void CDataOper::SetCrowdResList(const CROWD_RES* list, int folderId) {
 // Writes the id and the name (at most 259 characters and a terminator) of the first
 // deposited folder of this id into `out`; the rest of `out`, its next included, keeps
 // the caller's values. A miss, or a null `out`, writes nothing.
-bool CDataOper::GetCrowdFolderByID(int id, CROWD_FOLDER* out) {
-    StoreLock lock(&m_lock);
+bool CrowdData::GetCrowdFolderByID(int id, CROWD_FOLDER* out) const {
     if (out == nullptr) return false;
     for (const CROWD_FOLDER& folder : m_vecCrowdFolder) {
         if (folder.id == id) {
@@ -43,8 +40,7 @@ bool CDataOper::GetCrowdFolderByID(int id, CROWD_FOLDER* out) {
 // The folder's resources in deposit order as zero-filled factory-made records holding
 // resId, resType and the bounded name; the client frees them with FreeCrowdResList.
 // False only when no sequence is filed under the folder (or `head` is null).
-bool CDataOper::GetCrowdResList(int folderId, CROWD_RES** head) {
-    StoreLock lock(&m_lock);
+bool CrowdData::GetCrowdResList(int folderId, CROWD_RES** head) const {
     if (head == nullptr) return false;
     auto resources = m_mapCrowdRes.find(folderId);
     if (resources == m_mapCrowdRes.end()) return false;
@@ -66,8 +62,7 @@ bool CDataOper::GetCrowdResList(int folderId, CROWD_RES** head) {
 // such folder was deposited); the client frees them with FreeCrowdFolderList. When the
 // factory makes no record, the rest of that folder's sequence is passed over. True
 // unless `head` is null.
-bool CDataOper::GetCrowdFolderListByRes(int resType, int resId, CROWD_FOLDER** head) {
-    StoreLock lock(&m_lock);
+bool CrowdData::GetCrowdFolderListByRes(int resType, int resId, CROWD_FOLDER** head) const {
     if (head == nullptr) return false;
     ListAppender<CROWD_FOLDER> list(head);
     for (const auto& [folderId, resources] : m_mapCrowdRes) {
@@ -77,9 +72,14 @@ bool CDataOper::GetCrowdFolderListByRes(int resType, int resId, CROWD_FOLDER** h
             if (record == nullptr) break;
             std::memset(static_cast<void*>(record), 0, sizeof *record);
             record->id = folderId;
-            GetCrowdFolderByID(folderId, record);  // re-enters m_lock; a miss keeps the empty name
+            GetCrowdFolderByID(folderId, record);  // a miss keeps the empty name
             list.Append(record);
         }
     }
     return true;
+}
+
+void CrowdData::Clear() {
+    m_vecCrowdFolder.clear();
+    m_mapCrowdRes.clear();
 }
