@@ -41,7 +41,13 @@ std::string ScratchPath(const char* prefix, const void* instance) {
 }  // namespace
 
 CDataOper::CDataOper()
-    : m_nLevelCount(0), m_nHostValue(0), m_statistics(m_storage, m_cellTree) {
+    : m_nLevelCount(0),
+      m_nHostValue(0),
+      m_statistics(m_storage, m_cellTree),
+      m_cameraTable(m_storage, m_strKey, m_settings, m_statistics),
+      m_ioTable(m_storage),
+      m_deviceTable(m_storage),
+      m_talkTable(m_storage) {
     std::memset(m_instanceContext, 0, sizeof m_instanceContext);
     std::memset(m_transientContext, 0, sizeof m_transientContext);
 }

@@ -1,14 +1,16 @@
-// CDataOper: the one implementation of IVellum. Each subsystem defines its operations
-// in its own source (store/ for the lifecycle, the registers and the cell slots, which
-// forward to org/CellTree; org/ for the other caches; channels/ for the SQL-backed
-// tables).
+// CDataOper: the one implementation of IVellum, a thin facade. Each subsystem is a
+// component that owns its state (org/ for the organisation data, channels/ for the
+// SQL-backed tables and the statistics); each slot takes the instance lock and
+// forwards to one component (store/OrgSlots.cpp, store/ChannelSlots.cpp, and the
+// lifecycle, the registers and the cell slots in store/).
 //
-// Locking: every operation that touches the caches, maps, storage or key holds m_lock
-// through a StoreLock for its whole length. No operation calls another through the
-// interface while holding it; the lock stays recursive all the same, as the client
-// expects of it. The context blocks and integer registers (slots 3-6, 10, 12, 63, 64)
-// take no lock; a client that sets and reads one of them from two threads orders the
-// calls itself.
+// Locking: m_lock protects every component below, the storage, the key and the level
+// count; each slot that touches them holds it through a StoreLock for its whole
+// length. The components take no lock of their own and never call back into the
+// facade, so no slot re-enters the lock; it stays recursive all the same, as the
+// client expects of it. The context blocks and integer registers (slots 3-6, 10, 12,
+// 63, 64) take no lock; a client that sets and reads one of them from two threads
+// orders the calls itself.
 #ifndef VELLUM_STORE_DATAOPER_H
 #define VELLUM_STORE_DATAOPER_H
 
@@ -20,13 +22,18 @@
 #include <vector>
 
 #include "libs/storage/DataStorage.h"
+#include "channels/CameraTable.h"
+#include "channels/DeviceTable.h"
+#include "channels/IoTable.h"
 #include "channels/OrgStatistics.h"
+#include "channels/TalkTable.h"
 #include "org/CellTree.h"
 #include "org/CrowdData.h"
 #include "org/CustomViews.h"
 #include "org/StoreCatalog.h"
 #include "org/UserOrgs.h"
 #include "store/CriticalSectionLock.h"
+#include "store/ModuleConfig.h"
 #include "vellum/IVellum.h"
 
 class CDataOper : public IVellum {
@@ -143,15 +150,6 @@ private:
     void CreateSchema();  // REQUIRES: m_lock held
     void ClearCaches();   // the members UnInit and ClearAll empty; REQUIRES: m_lock held
 
-    // --- channel tables (channels/); each REQUIRES: m_lock held ---
-    // Fills `out` (zeroed by the caller) from the current CAMERAINFO row of m_storage's
-    // open read; deciphers TRANSPATH under the 6731 setting.
-    void ReadCameraRow(CAMERA_INFO* out, bool transPathEnciphered);
-    // The first CAMERAINFO row of `sql` with `params` into `out` (zeroed first);
-    // false and `out` untouched when there is none.
-    bool ReadOneCamera(CAMERA_INFO* out, const char* sql, std::initializer_list<SqlParam> params);
-    void DeleteCameraBatch(const std::vector<int32_t>& ids);
-
     // State below is protected by m_lock, except the context blocks and the two
     // integer registers (see the file comment). Declaration order is construction order.
     CellTree m_cellTree;
@@ -167,8 +165,14 @@ private:
     CDataStorage m_storage;
     CriticalSectionLock m_lock;
     int32_t m_nHostValue;
-    OrgStatistics m_statistics;  // over m_storage and m_cellTree
     std::string m_strKey;  // 32 bytes, may hold zero bytes
+    ModuleSettings m_settings;
+    // Over m_storage, m_cellTree, m_strKey and m_settings above.
+    OrgStatistics m_statistics;
+    CameraTable m_cameraTable;
+    IoTable m_ioTable;
+    DeviceTable m_deviceTable;
+    TalkTable m_talkTable;
 };
 
 #endif  // VELLUM_STORE_DATAOPER_H

@@ -28,9 +28,14 @@ const char* GetModuleDir() {
     return g_moduleDir;
 }
 
-bool IsTransPathEnciphered() {
+bool ModuleSettings::TransPathEnciphered() const {
     return static_cast<int>(ReadModuleSetting("Tvwall", "Version", 0, kConfigFile)) ==
            kCipherVersion;
+}
+
+bool ModuleSettings::CamerasByDescendingSeqIndex() const {
+    return static_cast<int>(ReadModuleSetting("ResTree", "camera_index_sort", 0, kConfigFile)) ==
+           1;
 }
 
 unsigned int ReadModuleSetting(const char* section, const char* key, int defaultValue,

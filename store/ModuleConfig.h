@@ -2,6 +2,8 @@
 #ifndef VELLUM_STORE_MODULECONFIG_H
 #define VELLUM_STORE_MODULECONFIG_H
 
+#include "channels/ChannelSettings.h"
+
 // The directory of the module file, ending in its separator; empty when it cannot be
 // found (a later call tries again). Always the same static buffer, valid while the
 // module is loaded. Safe to call from several threads, the first time included.
@@ -17,10 +19,13 @@ unsigned int ReadModuleSetting(const char* section, const char* key, int default
 constexpr const char* kConfigFile = "DefCfg.ini";
 constexpr int kCipherVersion = 6731;  // [Tvwall] Version: encipher TRANSPATH
 
-// [Tvwall] Version == kCipherVersion: TRANSPATH is stored enciphered. A call that
-// writes or reads camera rows asks once, at its start, and holds the lock to its end,
-// so every row of one call sees the same answer and a changed file applies from the
-// next call on.
-bool IsTransPathEnciphered();
+// The channel settings read from kConfigFile beside the module, afresh at each ask:
+// [Tvwall] Version == kCipherVersion enciphers TRANSPATH; [ResTree] camera_index_sort
+// == 1 lists a cell's cameras by descending SEQINDEX.
+class ModuleSettings final : public ChannelSettings {
+public:
+    bool TransPathEnciphered() const override;
+    bool CamerasByDescendingSeqIndex() const override;
+};
 
 #endif  // VELLUM_STORE_MODULECONFIG_H

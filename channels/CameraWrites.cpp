@@ -1,5 +1,7 @@
-// The camera table writes: SetCameraList with its status map and log line,
-// DeleteCameras in batches, and the row reader every camera query goes through.
+// The camera table's writes: SetCameraList with its log line, and DeleteCameras in
+// batches.
+#include "channels/CameraTable.h"
+
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -7,12 +9,9 @@
 
 #include "channels/CameraColumns.h"
 #include "channels/ChannelSchema.h"
-#include "channels/column_text.h"
 #include "channels/text_conversion.h"
 #include "libs/cipher/Cipher.h"
 #include "libs/xlog/xlog.h"
-#include "store/DataOper.h"
-#include "store/ModuleConfig.h"
 #include "libs/records/RecordText.h"
 
 using namespace camera_columns;
@@ -60,8 +59,7 @@ bool CreateCameraIndexes(CDataStorage& storage) {
 
 }  // namespace
 
-bool CDataOper::SetCameraList(const CAMERA_INFO* list, int /*unused*/) {
-    StoreLock lock(&m_lock);
+bool CameraTable::SetCameraList(const CAMERA_INFO* list) {
     if (list == nullptr) return false;
 
     // One transaction and one prepared statement for the whole list. A rejected row
@@ -69,7 +67,7 @@ bool CDataOper::SetCameraList(const CAMERA_INFO* list, int /*unused*/) {
     // and is no failure; a transaction that cannot be committed (no database open, a
     // full disk) is. The indexes of a bulk deposit are dropped and made again inside
     // the transaction, so no reader ever sees the table without them.
-    const bool encipher = IsTransPathEnciphered();
+    const bool encipher = m_settings.TransPathEnciphered();
     const bool logRecords = xlog_enabled(kCameraLogLevel) != 0;
     const bool bulk = m_storage.TransBegin() && HasAtLeast(list, kBulkDepositRows) &&
                       CameraTableEmpty(m_storage);
@@ -88,7 +86,7 @@ bool CDataOper::SetCameraList(const CAMERA_INFO* list, int /*unused*/) {
         transPath = FieldText(camera->TRANSPATH);  // a failed Encrypt leaves it plain
         if (encipher) {
             const std::string plain = transPath;
-            Encrypt(plain.c_str(), &transPath, &m_strKey, 0);
+            Encrypt(plain.c_str(), &transPath, &m_key, 0);
         }
         const bool online = IsOnline(*camera);
         m_storage.BindInteger(kId, camera->ID);
@@ -136,9 +134,8 @@ bool CDataOper::SetCameraList(const CAMERA_INFO* list, int /*unused*/) {
     return m_storage.TransCommit();
 }
 
-bool CDataOper::DeleteCameras(const CAMERA_INFO* list) {
+bool CameraTable::DeleteCameras(const CAMERA_INFO* list) {
     if (list == nullptr) return false;
-    StoreLock lock(&m_lock);
     // Identifiers are bound, so a batch is a fixed-size statement that no identifier
     // can overrun; each batch of up to 300 runs in its own transaction.
     std::vector<int32_t> batch;
@@ -156,7 +153,7 @@ bool CDataOper::DeleteCameras(const CAMERA_INFO* list) {
 // DeleteCameras answers true for any list, so a batch's results are not examined: a
 // batch that cannot run leaves its rows, and without the transaction the DELETE
 // commits on its own.
-void CDataOper::DeleteCameraBatch(const std::vector<int32_t>& ids) {
+void CameraTable::DeleteCameraBatch(const std::vector<int32_t>& ids) {
     (void)m_storage.TransBegin();
     if (m_storage.BeginBind(channel_sql::CameraDeleteStatement(ids.size()))) {
         for (std::size_t i = 0; i < ids.size(); ++i)
@@ -165,35 +162,4 @@ void CDataOper::DeleteCameraBatch(const std::vector<int32_t>& ids) {
         m_storage.EndBind();
     }
     (void)m_storage.TransCommit();
-}
-
-void CDataOper::ReadCameraRow(CAMERA_INFO* out, bool transPathEnciphered) {
-    std::string text;
-    int status = 0;
-    m_storage.ReadIntegerByIndex(kId, out->ID);
-    m_storage.ReadIntegerByIndex(kDevId, out->DEVID);
-    m_storage.ReadIntegerByIndex(kCellId, out->CELLID);
-    m_storage.ReadIntegerByIndex(kCellType, out->CELLTYPE);
-    m_storage.ReadIntegerByIndex(kChannelNo, out->CHANNELNO);
-    CopyToField(out->INDEXCODE, ColumnText(m_storage, kIndexCode, text));
-    CopyNameToField(out->CAMNAME, ColumnText(m_storage, kCamName, text));
-    m_storage.ReadIntegerByIndex(kCamType, out->CAMTYPE);
-    CopyToField(out->MATRIXCODE, ColumnText(m_storage, kMatrixCode, text));
-    m_storage.ReadIntegerByIndex(kSeqIndex, out->SEQINDEX);
-    m_storage.ReadIntegerByIndex(kStatus, status);
-    out->STATUS = status == 1;  // a raw status such as 2 reads back offline
-    CopyToField(out->RECLOC, ColumnText(m_storage, kRecLoc, text));
-    CopyToField(out->PRIVILEGE, ColumnText(m_storage, kPrivilege, text));
-    m_storage.ReadIntegerByIndex(kCascadId, out->CASCADID);
-    m_storage.ReadIntegerByIndex(kVrmId, out->VRMID);
-    m_storage.ReadIntegerByIndex(kVtduId, out->VTDUID);
-    m_storage.ReadIntegerByIndex(kVagId, out->VAGID);
-    CopyToField(out->DEVTAG, ColumnText(m_storage, kDevTag, text));
-    CopyToField(out->RECGUID, ColumnText(m_storage, kRecGuid, text));
-    CopyToField(out->MULTIIP, ColumnText(m_storage, kMultiIp, text));
-    std::string transPath = ColumnText(m_storage, kTransPath, text);  // kept if Decrypt fails
-    if (transPathEnciphered) Decrypt(&text, &transPath, &m_strKey, 0);
-    CopyToField(out->TRANSPATH, transPath);
-    m_storage.ReadIntegerByIndex(kTransCnt, out->TRANSCNT);
-    m_storage.ReadIntegerByIndex(kMod, out->MOD);
 }

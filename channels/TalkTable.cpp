@@ -1,5 +1,7 @@
 // Talk (two-way audio) channels: the TALKCHANNEL table. Its write is the one channel
 // write that reports storage failures.
+#include "channels/TalkTable.h"
+
 #include <cstring>
 
 #include "channels/ChannelSchema.h"
@@ -7,7 +9,6 @@
 #include "channels/index_code.h"
 #include "channels/text_conversion.h"
 #include "libs/objfactory/ObjFactory.h"
-#include "store/DataOper.h"
 #include "libs/records/ListAppender.h"
 #include "libs/records/RecordText.h"
 
@@ -44,8 +45,7 @@ bool ReadOneTalkChannel(CDataStorage& storage, TALK_CHANNEL* talk, const char* s
 // True when the list was written and committed. A rejected row (such as a duplicate
 // ID, which keeps the stored row) is not a failure; a failed transaction or statement
 // is.
-bool CDataOper::SetTalkChannelList(const TALK_CHANNEL* list) {
-    StoreLock lock(&m_lock);
+bool TalkTable::SetTalkChannelList(const TALK_CHANNEL* list) {
     if (list == nullptr) return false;
     if (!m_storage.TransBegin()) return false;
     if (!m_storage.BeginBind(channel_sql::kTalkInsert)) {
@@ -67,8 +67,7 @@ bool CDataOper::SetTalkChannelList(const TALK_CHANNEL* list) {
 
 // The list, in ascending ID order, belongs to the caller, who frees it with
 // FreeTalkChannelList.
-bool CDataOper::GetTalkChannelList(TALK_CHANNEL** list, int cellId) {
-    StoreLock lock(&m_lock);
+bool TalkTable::GetTalkChannelList(TALK_CHANNEL** list, int cellId) {
     if (list == nullptr) return false;
     ListAppender<TALK_CHANNEL> appender(list);
     if (m_storage.BeginRead(channel_sql::kTalkListByCell, {cellId})) {
@@ -83,13 +82,11 @@ bool CDataOper::GetTalkChannelList(TALK_CHANNEL** list, int cellId) {
     return appender.HasRecords();
 }
 
-bool CDataOper::GetTalkChannelByID(TALK_CHANNEL* talk, int id) {
-    StoreLock lock(&m_lock);
+bool TalkTable::GetTalkChannelByID(TALK_CHANNEL* talk, int id) {
     return ReadOneTalkChannel(m_storage, talk, channel_sql::kTalkById, {id});
 }
 
-bool CDataOper::GetTalkChannelByIndexCode(TALK_CHANNEL* talk, const char* indexCode) {
-    StoreLock lock(&m_lock);
+bool TalkTable::GetTalkChannelByIndexCode(TALK_CHANNEL* talk, const char* indexCode) {
     if (!FitsIndexCodeField(indexCode)) return false;
     return ReadOneTalkChannel(m_storage, talk, channel_sql::kTalkByIndexCode,
                               {std::string(indexCode)});

@@ -1,19 +1,25 @@
 // The eight camera queries: the cameras of a cell in display order, one camera by
 // identifier, index code or matrix code, lists by identifiers or index codes, and the
-// privilege checks. Rows become records through ReadCameraRow.
+// privilege checks; and the row reader they all go through.
+#include "channels/CameraTable.h"
+
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "channels/CameraColumns.h"
 #include "channels/ChannelSchema.h"
+#include "channels/column_text.h"
 #include "channels/index_code.h"
+#include "channels/text_conversion.h"
+#include "libs/cipher/Cipher.h"
 #include "libs/objfactory/ObjFactory.h"
-#include "store/DataOper.h"
 #include "libs/records/ListAppender.h"
-#include "store/ModuleConfig.h"
 #include "libs/records/RecordText.h"
+
+using namespace camera_columns;
 
 namespace {
 
@@ -74,12 +80,12 @@ bool GrantsPrivilege(const CAMERA_INFO& camera, int privilegeType) {
 
 }  // namespace
 
-bool CDataOper::ReadOneCamera(CAMERA_INFO* out, const char* sql,
+bool CameraTable::ReadOneCamera(CAMERA_INFO* out, const char* sql,
                               std::initializer_list<SqlParam> params) {
     bool found = false;
     if (m_storage.BeginRead(sql, params) && m_storage.ReadNext()) {
         std::memset(static_cast<void*>(out), 0, sizeof *out);
-        ReadCameraRow(out, IsTransPathEnciphered());
+        ReadCameraRow(out, m_settings.TransPathEnciphered());
         found = true;
     }
     m_storage.EndRead();
@@ -87,14 +93,12 @@ bool CDataOper::ReadOneCamera(CAMERA_INFO* out, const char* sql,
 }
 
 // The list belongs to the caller, who frees it with FreeCameraList.
-bool CDataOper::GetCameraList(CAMERA_INFO** out, int cellType, int cellId) {
-    StoreLock lock(&m_lock);
+bool CameraTable::GetCameraList(CAMERA_INFO** out, int cellType, int cellId) {
     if (out == nullptr) return false;
     // [ResTree] camera_index_sort, read afresh each call: 1 lists by descending
     // SEQINDEX, anything else ascending; ties by ascending ID either way.
-    const bool descending =
-        static_cast<int>(ReadModuleSetting("ResTree", "camera_index_sort", 0, kConfigFile)) == 1;
-    const bool enciphered = IsTransPathEnciphered();
+    const bool descending = m_settings.CamerasByDescendingSeqIndex();
+    const bool enciphered = m_settings.TransPathEnciphered();
     ListAppender<CAMERA_INFO> appender(out);
     if (m_storage.BeginRead(
             descending ? channel_sql::kCameraListDescending : channel_sql::kCameraListAscending,
@@ -111,15 +115,13 @@ bool CDataOper::GetCameraList(CAMERA_INFO** out, int cellType, int cellId) {
     return appender.HasRecords();
 }
 
-bool CDataOper::GetCameraByID(CAMERA_INFO* out, int id) {
-    StoreLock lock(&m_lock);
+bool CameraTable::GetCameraByID(CAMERA_INFO* out, int id) {
     return ReadOneCamera(out, channel_sql::kCameraById, {id});
 }
 
-bool CDataOper::CheckCameraPrivilegeByID(int privilegeType, int id, bool* allowed) {
+bool CameraTable::CheckCameraPrivilegeByID(int privilegeType, int id, bool* allowed) {
     CAMERA_INFO camera;
     std::memset(static_cast<void*>(&camera), 0, sizeof camera);
-    StoreLock lock(&m_lock);
     if (!m_storage.BeginRead(channel_sql::kCameraById, {id})) {
         m_storage.EndRead();
         *allowed = false;
@@ -132,11 +134,10 @@ bool CDataOper::CheckCameraPrivilegeByID(int privilegeType, int id, bool* allowe
     return true;
 }
 
-bool CDataOper::CheckCameraPrivilegeByIndexCode(int privilegeType, const char* indexCode,
+bool CameraTable::CheckCameraPrivilegeByIndexCode(int privilegeType, const char* indexCode,
                                                 bool* allowed) {
     CAMERA_INFO camera;
     std::memset(static_cast<void*>(&camera), 0, sizeof camera);
-    StoreLock lock(&m_lock);
     *allowed = false;
     // This slot takes codes of up to 79 characters. One longer than a field names no
     // stored camera, which is allowed nothing: no query is needed.
@@ -155,15 +156,14 @@ bool CDataOper::CheckCameraPrivilegeByIndexCode(int privilegeType, const char* i
 }
 
 // The list belongs to the caller, who frees it with FreeCameraList.
-bool CDataOper::GetCameraListByIDs(CAMERA_INFO** out, const char* ids) {
-    StoreLock lock(&m_lock);
+bool CameraTable::GetCameraListByIDs(CAMERA_INFO** out, const char* ids) {
     if (ids == nullptr) return false;
     std::vector<int> identifiers;
     for (const std::string& piece : SplitAtCommas(ids))
         identifiers.push_back(ParseIdentifier(piece));
     if (identifiers.empty()) return false;
 
-    const bool enciphered = IsTransPathEnciphered();
+    const bool enciphered = m_settings.TransPathEnciphered();
     ListAppender<CAMERA_INFO> appender(out);
     bool produced = false;
     for (int id : identifiers) {  // a repeated identifier yields a record each time
@@ -180,23 +180,21 @@ bool CDataOper::GetCameraListByIDs(CAMERA_INFO** out, const char* ids) {
     return produced;
 }
 
-bool CDataOper::GetCameraByIndexCode(CAMERA_INFO* out, const char* indexCode) {
-    StoreLock lock(&m_lock);
+bool CameraTable::GetCameraByIndexCode(CAMERA_INFO* out, const char* indexCode) {
     if (!FitsIndexCodeField(indexCode)) return false;
     return ReadOneCamera(out, channel_sql::kCameraByIndexCode, {std::string(indexCode)});
 }
 
 // The list belongs to the caller, who frees it with FreeCameraList. `notFound` gets
 // each code without a record, followed by ",".
-bool CDataOper::GetCameraListByIndexCodes(CAMERA_INFO** out, const char* codes,
+bool CameraTable::GetCameraListByIndexCodes(CAMERA_INFO** out, const char* codes,
                                           std::string* notFound) {
-    StoreLock lock(&m_lock);
     notFound->clear();
     if (codes == nullptr) return false;
     const std::vector<std::string> pieces = SplitAtCommas(codes);
     if (pieces.empty()) return false;
 
-    const bool enciphered = IsTransPathEnciphered();
+    const bool enciphered = m_settings.TransPathEnciphered();
     ListAppender<CAMERA_INFO> appender(out);
     bool produced = false;
     for (const std::string& code : pieces) {
@@ -220,7 +218,37 @@ bool CDataOper::GetCameraListByIndexCodes(CAMERA_INFO** out, const char* codes,
     return produced;
 }
 
-bool CDataOper::GetCameraByMatrixCode(CAMERA_INFO* out, int matrixCode) {
-    StoreLock lock(&m_lock);
+bool CameraTable::GetCameraByMatrixCode(CAMERA_INFO* out, int matrixCode) {
     return ReadOneCamera(out, channel_sql::kCameraByMatrixCode, {matrixCode});
+}
+
+void CameraTable::ReadCameraRow(CAMERA_INFO* out, bool transPathEnciphered) {
+    std::string text;
+    int status = 0;
+    m_storage.ReadIntegerByIndex(kId, out->ID);
+    m_storage.ReadIntegerByIndex(kDevId, out->DEVID);
+    m_storage.ReadIntegerByIndex(kCellId, out->CELLID);
+    m_storage.ReadIntegerByIndex(kCellType, out->CELLTYPE);
+    m_storage.ReadIntegerByIndex(kChannelNo, out->CHANNELNO);
+    CopyToField(out->INDEXCODE, ColumnText(m_storage, kIndexCode, text));
+    CopyNameToField(out->CAMNAME, ColumnText(m_storage, kCamName, text));
+    m_storage.ReadIntegerByIndex(kCamType, out->CAMTYPE);
+    CopyToField(out->MATRIXCODE, ColumnText(m_storage, kMatrixCode, text));
+    m_storage.ReadIntegerByIndex(kSeqIndex, out->SEQINDEX);
+    m_storage.ReadIntegerByIndex(kStatus, status);
+    out->STATUS = status == 1;  // a raw status such as 2 reads back offline
+    CopyToField(out->RECLOC, ColumnText(m_storage, kRecLoc, text));
+    CopyToField(out->PRIVILEGE, ColumnText(m_storage, kPrivilege, text));
+    m_storage.ReadIntegerByIndex(kCascadId, out->CASCADID);
+    m_storage.ReadIntegerByIndex(kVrmId, out->VRMID);
+    m_storage.ReadIntegerByIndex(kVtduId, out->VTDUID);
+    m_storage.ReadIntegerByIndex(kVagId, out->VAGID);
+    CopyToField(out->DEVTAG, ColumnText(m_storage, kDevTag, text));
+    CopyToField(out->RECGUID, ColumnText(m_storage, kRecGuid, text));
+    CopyToField(out->MULTIIP, ColumnText(m_storage, kMultiIp, text));
+    std::string transPath = ColumnText(m_storage, kTransPath, text);  // kept if Decrypt fails
+    if (transPathEnciphered) Decrypt(&text, &transPath, &m_key, 0);
+    CopyToField(out->TRANSPATH, transPath);
+    m_storage.ReadIntegerByIndex(kTransCnt, out->TRANSCNT);
+    m_storage.ReadIntegerByIndex(kMod, out->MOD);
 }

@@ -1,5 +1,7 @@
 // Alarm IO channels: the IOINFO table. Every query answers channels of IOTYPE 0 only;
 // other types are stored but never returned.
+#include "channels/IoTable.h"
+
 #include <cstring>
 
 #include "channels/ChannelSchema.h"
@@ -7,7 +9,6 @@
 #include "channels/index_code.h"
 #include "channels/text_conversion.h"
 #include "libs/objfactory/ObjFactory.h"
-#include "store/DataOper.h"
 #include "libs/records/ListAppender.h"
 #include "libs/records/RecordText.h"
 
@@ -40,8 +41,7 @@ bool ReadOneIO(CDataStorage& storage, IO_INFO* io, const char* sql,
 
 }  // namespace
 
-bool CDataOper::SetIOList(const IO_INFO* list) {
-    StoreLock lock(&m_lock);
+bool IoTable::SetIOList(const IO_INFO* list) {
     if (list == nullptr) return false;
     // One transaction and one prepared statement; a rejected row (a duplicate ID keeps
     // the stored one) does not stop the others and is no failure. A transaction that
@@ -66,8 +66,7 @@ bool CDataOper::SetIOList(const IO_INFO* list) {
 
 // The list, in ascending ID order, belongs to the caller, who frees it with
 // FreeIOInfoList.
-bool CDataOper::GetIOList(IO_INFO** list, int cellId) {
-    StoreLock lock(&m_lock);
+bool IoTable::GetIOList(IO_INFO** list, int cellId) {
     if (list == nullptr) return false;
     ListAppender<IO_INFO> appender(list);
     if (m_storage.BeginRead(channel_sql::kIOListByCell, {cellId})) {
@@ -82,13 +81,11 @@ bool CDataOper::GetIOList(IO_INFO** list, int cellId) {
     return appender.HasRecords();
 }
 
-bool CDataOper::GetIOByID(IO_INFO* io, int id) {
-    StoreLock lock(&m_lock);
+bool IoTable::GetIOByID(IO_INFO* io, int id) {
     return ReadOneIO(m_storage, io, channel_sql::kIOById, {id});
 }
 
-bool CDataOper::GetIOByIndexCode(IO_INFO* io, const char* indexCode) {
-    StoreLock lock(&m_lock);
+bool IoTable::GetIOByIndexCode(IO_INFO* io, const char* indexCode) {
     if (!FitsIndexCodeField(indexCode)) return false;
     return ReadOneIO(m_storage, io, channel_sql::kIOByIndexCode, {std::string(indexCode)});
 }

@@ -1,12 +1,13 @@
 // Encoding devices: the DEVICEINFO table. No query returns a list of devices, so every
 // DEVICE_INFO crossing the interface stays the host's.
+#include "channels/DeviceTable.h"
+
 #include <cstring>
 
 #include "channels/ChannelSchema.h"
 #include "channels/column_text.h"
 #include "channels/index_code.h"
 #include "channels/text_conversion.h"
-#include "store/DataOper.h"
 #include "libs/records/RecordText.h"
 
 namespace {
@@ -41,8 +42,7 @@ bool ReadOneDevice(CDataStorage& storage, DEVICE_INFO* device, const char* sql,
 
 }  // namespace
 
-bool CDataOper::SetDeviceList(const DEVICE_INFO* list) {
-    StoreLock lock(&m_lock);
+bool DeviceTable::SetDeviceList(const DEVICE_INFO* list) {
     if (list == nullptr) return false;
     // One transaction and one prepared statement; a rejected row (a duplicate ID keeps
     // the stored one) does not stop the others and is no failure. A transaction that
@@ -69,13 +69,11 @@ bool CDataOper::SetDeviceList(const DEVICE_INFO* list) {
     return m_storage.TransCommit();
 }
 
-bool CDataOper::GetDeviceByID(DEVICE_INFO* device, int id) {
-    StoreLock lock(&m_lock);
+bool DeviceTable::GetDeviceByID(DEVICE_INFO* device, int id) {
     return ReadOneDevice(m_storage, device, channel_sql::kDeviceById, {id});
 }
 
-bool CDataOper::GetDeviceByIndexCode(DEVICE_INFO* device, const char* indexCode) {
-    StoreLock lock(&m_lock);
+bool DeviceTable::GetDeviceByIndexCode(DEVICE_INFO* device, const char* indexCode) {
     if (!FitsIndexCodeField(indexCode)) return false;
     return ReadOneDevice(m_storage, device, channel_sql::kDeviceByIndexCode,
                          {std::string(indexCode)});
