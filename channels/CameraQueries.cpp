@@ -11,9 +11,9 @@
 
 #include "channels/CameraColumns.h"
 #include "channels/ChannelSchema.h"
-#include "channels/column_text.h"
-#include "channels/index_code.h"
-#include "channels/text_conversion.h"
+#include "channels/ColumnText.h"
+#include "channels/IndexCode.h"
+#include "channels/TextConversion.h"
 #include "libs/cipher/Cipher.h"
 #include "libs/objfactory/ObjFactory.h"
 #include "libs/records/ListAppender.h"

@@ -9,7 +9,7 @@
 
 #include "channels/CameraColumns.h"
 #include "channels/ChannelSchema.h"
-#include "channels/text_conversion.h"
+#include "channels/TextConversion.h"
 #include "libs/cipher/Cipher.h"
 #include "libs/xlog/xlog.h"
 #include "libs/records/RecordText.h"

@@ -5,9 +5,9 @@
 #include <cstring>
 
 #include "channels/ChannelSchema.h"
-#include "channels/column_text.h"
-#include "channels/index_code.h"
-#include "channels/text_conversion.h"
+#include "channels/ColumnText.h"
+#include "channels/IndexCode.h"
+#include "channels/TextConversion.h"
 #include "libs/objfactory/ObjFactory.h"
 #include "libs/records/ListAppender.h"
 #include "libs/records/RecordText.h"

@@ -1,6 +1,6 @@
 // Reading a text column of the current row, never keeping an earlier column's text.
-#ifndef VELLUM_CHANNELS_COLUMN_TEXT_H
-#define VELLUM_CHANNELS_COLUMN_TEXT_H
+#ifndef VELLUM_CHANNELS_COLUMNTEXT_H
+#define VELLUM_CHANNELS_COLUMNTEXT_H
 
 #include <string>
 
@@ -17,4 +17,4 @@ inline const std::string& ColumnText(CDataStorage& storage, int column, std::str
     return buffer;
 }
 
-#endif  // VELLUM_CHANNELS_COLUMN_TEXT_H
+#endif  // VELLUM_CHANNELS_COLUMNTEXT_H

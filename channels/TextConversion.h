@@ -1,7 +1,7 @@
 // Conversions between the host's code page and UTF-8, used on every channel name
 // written to or read from the scratch database.
-#ifndef VELLUM_CHANNELS_TEXT_CONVERSION_H
-#define VELLUM_CHANNELS_TEXT_CONVERSION_H
+#ifndef VELLUM_CHANNELS_TEXTCONVERSION_H
+#define VELLUM_CHANNELS_TEXTCONVERSION_H
 
 #include <cstddef>
 #include <string>
@@ -26,4 +26,4 @@ void CopyNameToField(char (&field)[N], const std::string& text) {
     CopyToField(field, Utf8ToAnsiWithin(text.c_str(), N - 1));
 }
 
-#endif  // VELLUM_CHANNELS_TEXT_CONVERSION_H
+#endif  // VELLUM_CHANNELS_TEXTCONVERSION_H

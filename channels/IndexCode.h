@@ -1,7 +1,7 @@
 // The rule for index-code arguments of the look-ups: a code is bound exactly as given,
 // and one longer than the 63 characters an index-code field holds matches nothing.
-#ifndef VELLUM_CHANNELS_INDEX_CODE_H
-#define VELLUM_CHANNELS_INDEX_CODE_H
+#ifndef VELLUM_CHANNELS_INDEXCODE_H
+#define VELLUM_CHANNELS_INDEXCODE_H
 
 #include <cstring>
 
@@ -17,4 +17,4 @@ inline bool FitsIndexCodeField(const char* code) {
     return code != nullptr && ::strnlen(code, kIndexCodeMaxLength + 1) <= kIndexCodeMaxLength;
 }
 
-#endif  // VELLUM_CHANNELS_INDEX_CODE_H
+#endif  // VELLUM_CHANNELS_INDEXCODE_H

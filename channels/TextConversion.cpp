@@ -1,5 +1,5 @@
 // Host code page <-> UTF-8 over the platform seam's converters.
-#include "channels/text_conversion.h"
+#include "channels/TextConversion.h"
 
 #include <cstring>
 #include <utility>
