@@ -12,20 +12,24 @@
 
 namespace {
 
+// DEVICEINFO's columns in table order: the insert names them in this order and the
+// queries select them all, so one position serves both.
+enum Column { kId, kDevName, kIndexCode, kIp, kPort, kDomainId, kUserName, kPassword, kDevType };
+
 // Fills `device` from the current DEVICEINFO row, zeroing it first (so `next` is
 // null). REQUIRES: the instance lock held, a row current.
 void ReadDeviceRow(CDataStorage& storage, DEVICE_INFO* device) {
     std::memset(static_cast<void*>(device), 0, sizeof *device);
     std::string text;
-    storage.ReadIntegerByIndex(0, device->ID);
-    CopyNameToField(device->DEVNAME, ColumnText(storage, 1, text));
-    CopyToField(device->INDEXCODE, ColumnText(storage, 2, text));
-    CopyToField(device->IP, ColumnText(storage, 3, text));
-    storage.ReadIntegerByIndex(4, device->PORT);
-    storage.ReadIntegerByIndex(5, device->DOMAINID);  // the table has DOMAINID before DEVTYPE
-    CopyToField(device->USERNAME, ColumnText(storage, 6, text));
-    CopyToField(device->PASSWORD, ColumnText(storage, 7, text));
-    storage.ReadIntegerByIndex(8, device->DEVTYPE);
+    storage.ReadIntegerByIndex(kId, device->ID);
+    CopyNameToField(device->DEVNAME, ColumnText(storage, kDevName, text));
+    CopyToField(device->INDEXCODE, ColumnText(storage, kIndexCode, text));
+    CopyToField(device->IP, ColumnText(storage, kIp, text));
+    storage.ReadIntegerByIndex(kPort, device->PORT);
+    storage.ReadIntegerByIndex(kDomainId, device->DOMAINID);  // the table has DOMAINID before DEVTYPE
+    CopyToField(device->USERNAME, ColumnText(storage, kUserName, text));
+    CopyToField(device->PASSWORD, ColumnText(storage, kPassword, text));
+    storage.ReadIntegerByIndex(kDevType, device->DEVTYPE);
 }
 
 // The first row of `sql` into `device`; false and `device` untouched when none.
@@ -54,15 +58,15 @@ bool DeviceTable::SetDeviceList(const DEVICE_INFO* list) {
     (void)m_storage.TransBegin();
     (void)m_storage.BeginBind(channel_sql::kDeviceInsert);
     for (const DEVICE_INFO* device = list; device != nullptr; device = device->next) {
-        m_storage.BindInteger(0, device->ID);
-        m_storage.BindString(1, AnsiToUtf8(FieldText(device->DEVNAME).c_str()));
-        m_storage.BindString(2, FieldText(device->INDEXCODE));
-        m_storage.BindString(3, FieldText(device->IP));
-        m_storage.BindInteger(4, device->PORT);
-        m_storage.BindInteger(5, device->DOMAINID);
-        m_storage.BindString(6, FieldText(device->USERNAME));
-        m_storage.BindString(7, FieldText(device->PASSWORD));
-        m_storage.BindInteger(8, device->DEVTYPE);
+        m_storage.BindInteger(kId, device->ID);
+        m_storage.BindString(kDevName, AnsiToUtf8(FieldText(device->DEVNAME).c_str()));
+        m_storage.BindString(kIndexCode, FieldText(device->INDEXCODE));
+        m_storage.BindString(kIp, FieldText(device->IP));
+        m_storage.BindInteger(kPort, device->PORT);
+        m_storage.BindInteger(kDomainId, device->DOMAINID);
+        m_storage.BindString(kUserName, FieldText(device->USERNAME));
+        m_storage.BindString(kPassword, FieldText(device->PASSWORD));
+        m_storage.BindInteger(kDevType, device->DEVTYPE);
         (void)m_storage.ExecuteBind();  // a rejected row is no failure
     }
     m_storage.EndBind();

@@ -10,6 +10,12 @@
 
 class DeviceTable {
 public:
+    // The table, as CREATE TABLE IF NOT EXISTS.
+    static constexpr const char kDefinition[] =
+        "CREATE TABLE IF NOT EXISTS DEVICEINFO(ID NUMERIC NOT NULL,DEVNAME TEXT NULL,"
+        "INDEXCODE TEXT NULL,IP TEXT NULL,PORT INTEGER NULL,DOMAINID INTEGER NULL,USERNAME "
+        "TEXT NULL,PASSWORD TEXT NULL,DEVTYPE INTEGER NOT NULL,PRIMARY KEY(ID));";
+
     explicit DeviceTable(CDataStorage& storage) : m_storage(storage) {}  // the owner's
     DeviceTable(const DeviceTable&) = delete;
     DeviceTable& operator=(const DeviceTable&) = delete;

@@ -14,17 +14,21 @@
 
 namespace {
 
+// IOINFO's columns in table order: the insert names them in this order and the queries
+// select them all, so one position serves both.
+enum Column { kId, kDevId, kCellId, kIoType, kIndexCode, kIoName };
+
 // Fills `io` from the current IOINFO row, zeroing it first (so `next` is null).
 // REQUIRES: the instance lock held, a row current.
 void ReadIORow(CDataStorage& storage, IO_INFO* io) {
     std::memset(static_cast<void*>(io), 0, sizeof *io);
     std::string text;
-    storage.ReadIntegerByIndex(0, io->ID);
-    storage.ReadIntegerByIndex(1, io->DEVID);
-    storage.ReadIntegerByIndex(2, io->CELLID);
-    storage.ReadIntegerByIndex(3, io->IOTYPE);
-    CopyToField(io->INDEXCODE, ColumnText(storage, 4, text));
-    CopyNameToField(io->IONAME, ColumnText(storage, 5, text));
+    storage.ReadIntegerByIndex(kId, io->ID);
+    storage.ReadIntegerByIndex(kDevId, io->DEVID);
+    storage.ReadIntegerByIndex(kCellId, io->CELLID);
+    storage.ReadIntegerByIndex(kIoType, io->IOTYPE);
+    CopyToField(io->INDEXCODE, ColumnText(storage, kIndexCode, text));
+    CopyNameToField(io->IONAME, ColumnText(storage, kIoName, text));
 }
 
 // The first row of `sql` into `io`; false and `io` untouched when there is none.
@@ -52,12 +56,12 @@ bool IoTable::SetIOList(const IO_INFO* list) {
     (void)m_storage.TransBegin();
     (void)m_storage.BeginBind(channel_sql::kIOInsert);
     for (const IO_INFO* io = list; io != nullptr; io = io->next) {
-        m_storage.BindInteger(0, io->ID);
-        m_storage.BindInteger(1, io->DEVID);
-        m_storage.BindInteger(2, io->CELLID);
-        m_storage.BindInteger(3, io->IOTYPE);
-        m_storage.BindString(4, FieldText(io->INDEXCODE));
-        m_storage.BindString(5, AnsiToUtf8(FieldText(io->IONAME).c_str()));
+        m_storage.BindInteger(kId, io->ID);
+        m_storage.BindInteger(kDevId, io->DEVID);
+        m_storage.BindInteger(kCellId, io->CELLID);
+        m_storage.BindInteger(kIoType, io->IOTYPE);
+        m_storage.BindString(kIndexCode, FieldText(io->INDEXCODE));
+        m_storage.BindString(kIoName, AnsiToUtf8(FieldText(io->IONAME).c_str()));
         (void)m_storage.ExecuteBind();  // a rejected row is no failure
     }
     m_storage.EndBind();

@@ -11,6 +11,12 @@
 
 class IoTable {
 public:
+    // The table, as CREATE TABLE IF NOT EXISTS.
+    static constexpr const char kDefinition[] =
+        "CREATE TABLE IF NOT EXISTS IOINFO(ID NUMERIC NOT NULL,DEVID INTEGER NOT NULL,CELLID "
+        "INTEGER NOT NULL,IOTYPE INTEGER NOT NULL,INDEXCODE TEXT NOT NULL,IONAME TEXT NOT "
+        "NULL,PRIMARY KEY(ID));";
+
     explicit IoTable(CDataStorage& storage) : m_storage(storage) {}  // the owner's
     IoTable(const IoTable&) = delete;
     IoTable& operator=(const IoTable&) = delete;

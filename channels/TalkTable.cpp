@@ -14,18 +14,22 @@
 
 namespace {
 
+// TALKCHANNEL's columns in table order: the insert names them in this order and the
+// queries select them all, so one position serves both.
+enum Column { kId, kDevId, kCellId, kChannelNo, kIndexCode, kTalkName };
+
 // Fills `talk` from the current TALKCHANNEL row, zeroing it first (so `next` is null).
 // The table holds CHANNELNO fourth, after DEVID and CELLID; the record second.
 // REQUIRES: the instance lock held, a row current.
 void ReadTalkChannelRow(CDataStorage& storage, TALK_CHANNEL* talk) {
     std::memset(static_cast<void*>(talk), 0, sizeof *talk);
     std::string text;
-    storage.ReadIntegerByIndex(0, talk->ID);
-    storage.ReadIntegerByIndex(1, talk->DEVID);
-    storage.ReadIntegerByIndex(2, talk->CELLID);
-    storage.ReadIntegerByIndex(3, talk->CHANNELNO);
-    CopyToField(talk->INDEXCODE, ColumnText(storage, 4, text));
-    CopyNameToField(talk->TALKNAME, ColumnText(storage, 5, text));
+    storage.ReadIntegerByIndex(kId, talk->ID);
+    storage.ReadIntegerByIndex(kDevId, talk->DEVID);
+    storage.ReadIntegerByIndex(kCellId, talk->CELLID);
+    storage.ReadIntegerByIndex(kChannelNo, talk->CHANNELNO);
+    CopyToField(talk->INDEXCODE, ColumnText(storage, kIndexCode, text));
+    CopyNameToField(talk->TALKNAME, ColumnText(storage, kTalkName, text));
 }
 
 // The first row of `sql` into `talk`; false and `talk` untouched when there is none.
@@ -53,12 +57,12 @@ bool TalkTable::SetTalkChannelList(const TALK_CHANNEL* list) {
         return false;
     }
     for (const TALK_CHANNEL* talk = list; talk != nullptr; talk = talk->next) {
-        m_storage.BindInteger(0, talk->ID);
-        m_storage.BindInteger(1, talk->DEVID);
-        m_storage.BindInteger(2, talk->CELLID);
-        m_storage.BindInteger(3, talk->CHANNELNO);
-        m_storage.BindString(4, FieldText(talk->INDEXCODE));
-        m_storage.BindString(5, AnsiToUtf8(FieldText(talk->TALKNAME).c_str()));
+        m_storage.BindInteger(kId, talk->ID);
+        m_storage.BindInteger(kDevId, talk->DEVID);
+        m_storage.BindInteger(kCellId, talk->CELLID);
+        m_storage.BindInteger(kChannelNo, talk->CHANNELNO);
+        m_storage.BindString(kIndexCode, FieldText(talk->INDEXCODE));
+        m_storage.BindString(kTalkName, AnsiToUtf8(FieldText(talk->TALKNAME).c_str()));
         (void)m_storage.ExecuteBind();  // a rejected row is no failure
     }
     m_storage.EndBind();

@@ -10,6 +10,12 @@
 
 class TalkTable {
 public:
+    // The table, as CREATE TABLE IF NOT EXISTS.
+    static constexpr const char kDefinition[] =
+        "CREATE TABLE IF NOT EXISTS TALKCHANNEL(ID NUMERIC NOT NULL,DEVID INTEGER NOT NULL,"
+        "CELLID INTEGER NOT NULL,CHANNELNO INTEGER NOT NULL,INDEXCODE TEXT NOT NULL,TALKNAME "
+        "TEXT NOT NULL,PRIMARY KEY(ID));";
+
     explicit TalkTable(CDataStorage& storage) : m_storage(storage) {}  // the owner's
     TalkTable(const TalkTable&) = delete;
     TalkTable& operator=(const TalkTable&) = delete;

@@ -17,19 +17,6 @@ constexpr std::size_t kKeySize = 32;
 constexpr const char kFixedKey[] = "3948-61027354###qoplarvex-kmd907";
 static_assert(sizeof kFixedKey - 1 == kKeySize, "the fixed key is a full key");
 
-// The other three tables; CAMERAINFO is made from its column list.
-const char* const kOtherTables[] = {
-    "CREATE TABLE IF NOT EXISTS DEVICEINFO(ID NUMERIC NOT NULL,DEVNAME TEXT NULL,INDEXCODE TEXT "
-    "NULL,IP TEXT NULL,PORT INTEGER NULL,DOMAINID INTEGER NULL,USERNAME TEXT NULL,PASSWORD TEXT "
-    "NULL,DEVTYPE INTEGER NOT NULL,PRIMARY KEY(ID));",
-    "CREATE TABLE IF NOT EXISTS TALKCHANNEL(ID NUMERIC NOT NULL,DEVID INTEGER NOT NULL,CELLID "
-    "INTEGER NOT NULL,CHANNELNO INTEGER NOT NULL,INDEXCODE TEXT NOT NULL,TALKNAME TEXT NOT "
-    "NULL,PRIMARY KEY(ID));",
-    "CREATE TABLE IF NOT EXISTS IOINFO(ID NUMERIC NOT NULL,DEVID INTEGER NOT NULL,CELLID INTEGER "
-    "NOT NULL,IOTYPE INTEGER NOT NULL,INDEXCODE TEXT NOT NULL,IONAME TEXT NOT NULL,PRIMARY "
-    "KEY(ID));",
-};
-
 // "<prefix>db_<address>", "def" standing in for a null prefix, the address written as
 // the system's "%p" does. No separator is added: the client's prefix normally ends
 // with one.
@@ -94,7 +81,9 @@ void CDataOper::CreateSchema() {
     if (!m_storage.IsConnected()) return;
     // Results are not examined: a failing statement does not stop the others.
     (void)m_storage.ExecuteSql(camera_columns::TableDefinition());
-    for (const char* statement : kOtherTables) (void)m_storage.ExecuteSql(statement);
+    (void)m_storage.ExecuteSql(DeviceTable::kDefinition);
+    (void)m_storage.ExecuteSql(TalkTable::kDefinition);
+    (void)m_storage.ExecuteSql(IoTable::kDefinition);
     CreateChannelIndexes(m_storage);
 }
 
