@@ -4,29 +4,26 @@
 // forwards to one component (store/OrgSlots.cpp, store/ChannelSlots.cpp, and the
 // lifecycle, the registers and the cell slots in store/).
 //
-// Locking: m_lock protects every component below, the storage, the key and the level
-// count; each slot that touches them holds it through a StoreLock for its whole
-// length. The components take no lock of their own and never call back into the
-// facade, so no slot re-enters the lock; it stays recursive all the same, as the
-// client expects of it. The context blocks and integer registers (slots 3-6, 10, 12,
-// 63, 64) take no lock; a client that sets and reads one of them from two threads
-// orders the calls itself.
+// Locking: m_lock protects every component below, the storage, the key and the path
+// (VELLUM_GUARDED_BY, checked by Clang); each slot that touches them holds it through
+// a StoreLock for its whole length. The components take no lock of their own and
+// never call back into the facade, so no slot re-enters the lock; it stays recursive
+// all the same, as the client expects of it. The context blocks and integer registers
+// (slots 3-6, 10, 12, 63, 64) take no lock; a client that sets and reads one of them
+// from two threads orders the calls itself.
 #ifndef VELLUM_STORE_DATAOPER_H
 #define VELLUM_STORE_DATAOPER_H
 
 #include <cstdint>
 #include <map>
-#include <set>
 #include <string>
-#include <unordered_map>
-#include <vector>
 
-#include "libs/storage/DataStorage.h"
 #include "channels/CameraTable.h"
 #include "channels/DeviceTable.h"
 #include "channels/IoTable.h"
 #include "channels/OrgStatistics.h"
 #include "channels/TalkTable.h"
+#include "libs/storage/DataStorage.h"
 #include "org/CellTree.h"
 #include "org/CrowdData.h"
 #include "org/CustomViews.h"
@@ -147,32 +144,32 @@ private:
     static constexpr std::size_t kTransientContextSize = 528;
 
     // --- store core (store/) ---
-    void CreateSchema();  // REQUIRES: m_lock held
-    void ClearCaches();   // the members UnInit and ClearAll empty; REQUIRES: m_lock held
+    void CreateSchema() VELLUM_REQUIRES(m_lock);
+    void ClearCaches() VELLUM_REQUIRES(m_lock);  // the members UnInit and ClearAll empty
 
     // State below is protected by m_lock, except the context blocks and the two
     // integer registers (see the file comment). Declaration order is construction order.
-    CellTree m_cellTree;
-    UserOrgs m_userOrgs;
-    StoreCatalog m_storeCatalog;
-    CustomViews m_customViews;
-    CrowdData m_crowdData;
-    std::map<int32_t, KEYED_INFO> m_mapKeyedInfo;
+    CellTree m_cellTree VELLUM_GUARDED_BY(m_lock);
+    UserOrgs m_userOrgs VELLUM_GUARDED_BY(m_lock);
+    StoreCatalog m_storeCatalog VELLUM_GUARDED_BY(m_lock);
+    CustomViews m_customViews VELLUM_GUARDED_BY(m_lock);
+    CrowdData m_crowdData VELLUM_GUARDED_BY(m_lock);
+    std::map<int32_t, KEYED_INFO> m_mapKeyedInfo VELLUM_GUARDED_BY(m_lock);
     int32_t m_nLevelCount;
     unsigned char m_instanceContext[kInstanceContextSize];
     unsigned char m_transientContext[kTransientContextSize];
-    std::string m_strDbPath;
-    CDataStorage m_storage;
+    std::string m_strDbPath VELLUM_GUARDED_BY(m_lock);
+    CDataStorage m_storage VELLUM_GUARDED_BY(m_lock);
     CriticalSectionLock m_lock;
     int32_t m_nHostValue;
-    std::string m_strKey;  // 32 bytes, may hold zero bytes
+    std::string m_strKey VELLUM_GUARDED_BY(m_lock);  // 32 bytes, may hold zero bytes
     ModuleSettings m_settings;
     // Over m_storage, m_cellTree, m_strKey and m_settings above.
-    OrgStatistics m_statistics;
-    CameraTable m_cameraTable;
-    IoTable m_ioTable;
-    DeviceTable m_deviceTable;
-    TalkTable m_talkTable;
+    OrgStatistics m_statistics VELLUM_GUARDED_BY(m_lock);
+    CameraTable m_cameraTable VELLUM_GUARDED_BY(m_lock);
+    IoTable m_ioTable VELLUM_GUARDED_BY(m_lock);
+    DeviceTable m_deviceTable VELLUM_GUARDED_BY(m_lock);
+    TalkTable m_talkTable VELLUM_GUARDED_BY(m_lock);
 };
 
 #endif  // VELLUM_STORE_DATAOPER_H
