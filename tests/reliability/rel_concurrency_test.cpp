@@ -15,21 +15,16 @@
 #include <memory>
 #include <thread>
 
-#include "rel_test_support.h"
+#include "chan_test_support.h"
 #include "tests/TestSystem.h"
 
 namespace {
 
-using rel_test::Camera;
-using rel_test::CameraIds;
-using rel_test::Cell;
-using rel_test::Device;
-using rel_test::Io;
-using rel_test::IoIds;
-using rel_test::Linked;
-using rel_test::Org;
-using rel_test::Talk;
-using rel_test::TalkIds;
+using chan_test::Camera;
+using chan_test::Cell;
+using chan_test::Ids;
+using chan_test::Linked;
+using chan_test::Org;
 
 constexpr int kWorkers = 8;
 constexpr int kRounds = 30;
@@ -76,18 +71,18 @@ void WorkerRound(CDataOper& store, int w, int round) {
     EXPECT_TRUE(store.SetCameraList(Linked(cameras), 0));
     const int32_t id = ChannelId(w, round);
     const std::string code = "W" + std::to_string(w) + "-" + std::to_string(round);
-    std::vector<IO_INFO> ios = {Io(id, DepositCell(w), code)};
+    std::vector<IO_INFO> ios = {chan_test::Io(id, DepositCell(w))};
     EXPECT_TRUE(store.SetIOList(Linked(ios)));
-    std::vector<TALK_CHANNEL> talks = {Talk(id, DepositCell(w), code)};
+    std::vector<TALK_CHANNEL> talks = {chan_test::Talk(id, DepositCell(w))};
     EXPECT_TRUE(store.SetTalkChannelList(Linked(talks)));
-    std::vector<DEVICE_INFO> devices = {Device(id, code)};
+    std::vector<DEVICE_INFO> devices = {chan_test::Device(id)};
     EXPECT_TRUE(store.SetDeviceList(Linked(devices)));
-    std::vector<STORE_FOLDER> folders = {rel_test::Folder(id, w, code, round)};
+    std::vector<STORE_FOLDER> folders = {chan_test::Folder(id, w, code, round)};
     store.SetStoreFolderList(Linked(folders));
 
     CAMERA_INFO* head = nullptr;
     EXPECT_TRUE(store.GetCameraList(&head, 2, DepositCell(w)));
-    EXPECT_EQ(CameraIds(head).size(), static_cast<std::size_t>((round + 1) * kDepositCameras));
+    EXPECT_EQ(Ids(head).size(), static_cast<std::size_t>((round + 1) * kDepositCameras));
     CAMERA_INFO camera;
     EXPECT_TRUE(store.GetCameraByIndexCode(
         &camera, ("CAM-" + std::to_string(DepositCamera(w, round, 0))).c_str()));
@@ -95,13 +90,12 @@ void WorkerRound(CDataOper& store, int w, int round) {
                             std::to_string(DepositCamera(w, round, 1)) + ",1";
     head = nullptr;
     EXPECT_TRUE(store.GetCameraListByIDs(&head, ids.c_str()));
-    EXPECT_EQ(CameraIds(head),
-              (std::vector<int32_t>{StatusCamera(w, 0), DepositCamera(w, round, 1)}));
+    EXPECT_EQ(Ids(head), (std::vector<int32_t>{StatusCamera(w, 0), DepositCamera(w, round, 1)}));
     TALK_CHANNEL* talkHead = nullptr;
     EXPECT_TRUE(store.GetTalkChannelList(&talkHead, DepositCell(w)));
-    EXPECT_EQ(TalkIds(talkHead).size(), static_cast<std::size_t>(round + 1));
+    EXPECT_EQ(Ids(talkHead).size(), static_cast<std::size_t>(round + 1));
     IO_INFO io;
-    EXPECT_TRUE(store.GetIOByIndexCode(&io, code.c_str()));
+    EXPECT_TRUE(store.GetIOByIndexCode(&io, ("IO-" + std::to_string(id)).c_str()));
     DEVICE_INFO device;
     EXPECT_TRUE(store.GetDeviceByID(&device, id));
     CELL_INFO cell;
@@ -143,7 +137,7 @@ std::vector<std::string> Capture(CDataOper& store) {
             CAMERA_INFO* head = nullptr;
             store.GetCameraList(&head, 2, cellId);
             std::string line = "cameras " + std::to_string(cellId) + ":";
-            for (const CAMERA_INFO& camera : rel_test::TakeList(head))
+            for (const CAMERA_INFO& camera : chan_test::TakeList(head))
                 line += " " + std::to_string(camera.ID) + (camera.STATUS ? "+" : "-");
             lines.push_back(line);
         }
@@ -154,9 +148,9 @@ std::vector<std::string> Capture(CDataOper& store) {
         STORE_FOLDER* folders = nullptr;
         store.GetStoreFolderList(&folders, w);
         std::string line = "channels " + std::to_string(w) + ":";
-        for (int32_t id : TalkIds(talks)) line += " t" + std::to_string(id);
-        for (int32_t id : IoIds(ios)) line += " i" + std::to_string(id);
-        for (const STORE_FOLDER& folder : rel_test::TakeList(folders))
+        for (int32_t id : Ids(talks)) line += " t" + std::to_string(id);
+        for (int32_t id : Ids(ios)) line += " i" + std::to_string(id);
+        for (const STORE_FOLDER& folder : chan_test::TakeList(folders))
             line += " f" + std::to_string(folder.id);
         lines.push_back(line);
     }
@@ -280,7 +274,7 @@ TEST(ConcurrentFirstUse, EightInstancesReadTheirSettingsForTheFirstTimeTogether)
             std::vector<CAMERA_INFO> cameras = {Camera(w + 1, w)};
             EXPECT_TRUE(store.SetCameraList(Linked(cameras), 0));  // reads Version
             EXPECT_TRUE(store.GetCameraList(&head, 2, w));
-            EXPECT_EQ(CameraIds(head), std::vector<int32_t>{w + 1});
+            EXPECT_EQ(Ids(head), std::vector<int32_t>{w + 1});
             store.UnInit();
         });
     for (std::thread& worker : workers) worker.join();

@@ -8,19 +8,19 @@
 #include <functional>
 #include <iostream>
 
-#include "rel_test_support.h"
+#include "chan_test_support.h"
 
 namespace {
 
-using rel_test::Camera;
-using rel_test::Cell;
-using rel_test::Folder;
-using rel_test::Io;
-using rel_test::Linked;
-using rel_test::Org;
-using rel_test::SetText;
-using rel_test::TakeList;
-using rel_test::Talk;
+using chan_test::Camera;
+using chan_test::Cell;
+using chan_test::Folder;
+using chan_test::Io;
+using chan_test::Linked;
+using chan_test::Org;
+using chan_test::SetText;
+using chan_test::TakeList;
+using chan_test::Talk;
 
 // What a builder does when the factory gives no record.
 enum class OnNull {
@@ -196,13 +196,10 @@ protected:
         m_store.SetCrowdResList(Linked(crowd), 1);
         std::vector<CROWD_RES> crowd3 = {crowd[0]};
         m_store.SetCrowdResList(Linked(crowd3), 3);
-        std::vector<CAMERA_INFO> cameras = {Camera(1, 4, 2, 3), Camera(2, 4, 2, 1),
-                                            Camera(3, 4, 2, 2)};
-        ASSERT_TRUE(m_store.SetCameraList(Linked(cameras), 0));
-        std::vector<IO_INFO> ios = {Io(71, 4, "IO-1"), Io(72, 4, "IO-2"), Io(73, 4, "IO-3")};
+        StoreCameras({Camera(1, 4, 2, 3), Camera(2, 4, 2, 1), Camera(3, 4, 2, 2)});
+        std::vector<IO_INFO> ios = {Io(71, 4), Io(72, 4), Io(73, 4)};
         ASSERT_TRUE(m_store.SetIOList(Linked(ios)));
-        std::vector<TALK_CHANNEL> talks = {Talk(81, 4, "T-1"), Talk(82, 4, "T-2"),
-                                           Talk(83, 4, "T-3")};
+        std::vector<TALK_CHANNEL> talks = {Talk(81, 4), Talk(82, 4), Talk(83, 4)};
         ASSERT_TRUE(m_store.SetTalkChannelList(Linked(talks)));
     }
 };
