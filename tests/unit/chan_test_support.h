@@ -55,6 +55,13 @@ private:
     std::string m_path;
 };
 
+template <class Record>
+Record Zeroed() {
+    Record record;
+    std::memset(static_cast<void*>(&record), 0, sizeof record);
+    return record;
+}
+
 // id + k, wrapping as 32-bit arithmetic does, for identifiers at the ends of the range.
 inline int32_t Plus(int32_t id, uint32_t k) {
     return static_cast<int32_t>(static_cast<uint32_t>(id) + k);
@@ -64,8 +71,7 @@ inline int32_t Plus(int32_t id, uint32_t k) {
 // from the wrong column shows.
 inline CAMERA_INFO Camera(int32_t id, int32_t cellId = 7, int32_t cellType = 2,
                           int32_t seqIndex = 0) {
-    CAMERA_INFO camera;
-    std::memset(static_cast<void*>(&camera), 0, sizeof camera);
+    CAMERA_INFO camera = Zeroed<CAMERA_INFO>();
     const std::string n = std::to_string(id);
     camera.ID = id;
     camera.DEVID = Plus(id, 1);
@@ -94,8 +100,7 @@ inline CAMERA_INFO Camera(int32_t id, int32_t cellId = 7, int32_t cellType = 2,
 }
 
 inline USER_ORG Org(int32_t orgId, int32_t cameraCount, int32_t onlineCount, int32_t listKey = 0) {
-    USER_ORG org;
-    std::memset(&org, 0, sizeof org);
+    USER_ORG org = Zeroed<USER_ORG>();
     org.orgId = orgId;
     org.cameraCount = cameraCount;
     org.onlineCount = onlineCount;
@@ -106,8 +111,7 @@ inline USER_ORG Org(int32_t orgId, int32_t cameraCount, int32_t onlineCount, int
 }
 
 inline IO_INFO Io(int32_t id, int32_t cellId, const std::string& name = "io", int32_t ioType = 0) {
-    IO_INFO io;
-    std::memset(&io, 0, sizeof io);
+    IO_INFO io = Zeroed<IO_INFO>();
     io.ID = id;
     io.DEVID = id + 100;
     io.CELLID = cellId;
@@ -118,8 +122,7 @@ inline IO_INFO Io(int32_t id, int32_t cellId, const std::string& name = "io", in
 }
 
 inline DEVICE_INFO Device(int32_t id, const std::string& name = "device") {
-    DEVICE_INFO device;
-    std::memset(&device, 0, sizeof device);
+    DEVICE_INFO device = Zeroed<DEVICE_INFO>();
     device.ID = id;
     SetText(device.DEVNAME, name);
     SetText(device.INDEXCODE, "DEV-" + std::to_string(id));
@@ -133,8 +136,7 @@ inline DEVICE_INFO Device(int32_t id, const std::string& name = "device") {
 }
 
 inline TALK_CHANNEL Talk(int32_t id, int32_t cellId, const std::string& name = "talk") {
-    TALK_CHANNEL talk;
-    std::memset(&talk, 0, sizeof talk);
+    TALK_CHANNEL talk = Zeroed<TALK_CHANNEL>();
     talk.ID = id;
     talk.CHANNELNO = id + 2;
     talk.DEVID = id + 1;
