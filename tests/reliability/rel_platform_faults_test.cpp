@@ -1,6 +1,6 @@
-// The platform calls failing in turn: random key bytes, the module's own path, INI
-// reading and code-page conversion. Each failure has a defined outcome (the fixed key,
-// the default setting, an empty name) and the instance keeps working.
+// The platform calls failing in turn: the module's own path, INI reading and code-page
+// conversion. Each failure has a defined outcome (no settings, the default setting, an
+// empty name) and the instance keeps working. Failing random bytes: StoreKey.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -19,8 +19,6 @@ using chan_test::Io;
 using chan_test::Linked;
 using chan_test::Talk;
 
-constexpr char kFixedKey[] = "3948-61027354###qoplarvex-kmd907";
-
 class PlatformFaults : public chan_test::ChannelTest {
 protected:
     // TRANSPATH as stored in the camera table.
@@ -31,27 +29,6 @@ protected:
         return rows.empty() ? std::string() : rows[0];
     }
 };
-
-TEST_F(PlatformFaults, WithoutRandomBytesTheFixedKeyEnciphersAndDeciphers) {
-    chan_test::ConfigFile settings("[Tvwall]\nVersion=6731\n");
-    m_store.UnInit();
-    vellum::fault::Random().Arm(0, 1);
-    ASSERT_TRUE(m_store.Init(m_dir.Path().c_str()));
-    EXPECT_EQ(m_store.Key(), std::string(kFixedKey));
-    EXPECT_EQ(vellum::fault::Random().Calls(), 1);
-
-    StoreCameras({Camera(1)});
-    EXPECT_NE(StoredTransPath(1), "rtsp://10.0.0.1/1");
-    CAMERA_INFO camera;
-    ASSERT_TRUE(m_store.GetCameraByID(&camera, 1));
-    EXPECT_STREQ(camera.TRANSPATH, "rtsp://10.0.0.1/1");
-
-    // The next Init has random bytes again: a key of its own.
-    m_store.UnInit();
-    ASSERT_TRUE(m_store.Init(m_dir.Path().c_str()));
-    EXPECT_EQ(m_store.Key().size(), 32u);
-    EXPECT_NE(m_store.Key(), std::string(kFixedKey));
-}
 
 // Meaningful in a process of its own (as CTest runs it): the module's directory is
 // looked for here for the first time.
