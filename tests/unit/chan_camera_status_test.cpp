@@ -42,23 +42,20 @@ protected:
 
 using CameraStatusRollUp = CameraStatusTree;
 
-TEST_F(CameraStatusRollUp, GoingOnlineAddsOneToTheCellAndEachAncestorWithAnEntry) {
-    StoreCameras({Camera(1, 101)});
-    SetStats({Org(101, 5, 2), Org(100, 9, 4), Org(10, 20, 10), Org(1, 30, 11)});
+TEST_F(CameraStatusRollUp, GoingOnlineAddsOneToEachAncestorUpToTheFirstWithoutAnEntry) {
+    // Top-level type-2 cell 110 stands under 11, a type-1 cell without an entry.
+    std::vector<CELL_INFO> more = {Cell(11, 1, "e", 1), Cell(110, 0, "f", 2, 0, 11)};
+    m_store.SetCellList(Linked(more));
+    StoreCameras({Camera(1, 101), Camera(2, 110)});
+    SetStats({Org(101, 5, 2), Org(100, 9, 4), Org(10, 20, 10), Org(1, 30, 11), Org(110, 5, 0)});
     Change(1, 1);
     EXPECT_EQ(Stat(101), "3/5");
     EXPECT_EQ(Stat(100), "5/9");
     EXPECT_EQ(Stat(10), "11/20");  // the top-level type-2 cell passes on to its owner
     EXPECT_EQ(Stat(1), "12/30");
-}
-
-TEST_F(CameraStatusRollUp, TheWalkStopsAtTheFirstAncestorWithoutAnEntry) {
-    StoreCameras({Camera(1, 101)});
-    SetStats({Org(101, 5, 2), Org(10, 20, 10), Org(1, 30, 11)});
-    Change(1, 1);
-    EXPECT_EQ(Stat(101), "3/5");
-    EXPECT_EQ(Stat(10), "10/20");
-    EXPECT_EQ(Stat(1), "11/30");
+    Change(2, 1);
+    EXPECT_EQ(Stat(110), "1/5");
+    EXPECT_EQ(Stat(1), "12/30");
 }
 
 TEST_F(CameraStatusRollUp, TwoIdenticalChangesAdjustTheCountsOnceAndUnknownCamerasNever) {
