@@ -386,17 +386,6 @@ TEST_F(StorageFaultSweep, EveryCallOfTheScenarioFailsInTurnAndEachAnswerKeepsIts
 
 using FailedColumnRead = chan_test::ChannelTest;
 
-// ReadCameraRow reads the text columns 5, 6, 8, 11 and then 12 (PRIVILEGE).
-TEST_F(FailedColumnRead, APrivilegeThatCannotBeReadGrantsNothing) {
-    std::vector<CAMERA_INFO> cameras = {PrivilegedCamera(10, "2")};  // RECLOC "recloc 10"
-    ASSERT_TRUE(m_store.SetCameraList(Linked(cameras), 0));
-    vellum::fault::Storage().Arm(4, 1, "ReadStringByIndex");
-    bool allowed = true;
-    EXPECT_TRUE(m_store.CheckCameraPrivilegeByID(10004, 10, &allowed));
-    EXPECT_FALSE(allowed);
-    EXPECT_EQ(vellum::fault::Storage().Calls(), 9) << "the row has nine text columns";
-}
-
 // ReadDeviceRow reads the text columns 1, 2, 3, 6 (USERNAME) and then 7 (PASSWORD).
 TEST_F(FailedColumnRead, APasswordThatCannotBeReadIsEmptyNotAnotherColumn) {
     std::vector<DEVICE_INFO> devices = {Device(1)};
