@@ -1,28 +1,23 @@
 // The scratch file's disk filling up in the middle of a deposit (SQLite's page limit
-// on the instance's connection): the module keeps answering, the talk channel write
-// reports the failure, and the instance is whole again after ClearAll and after
-// UnInit and Init.
+// on the instance's connection): the module keeps answering, the deposits report the
+// failure, and the instance is whole again after ClearAll and after UnInit and Init.
 #include <gtest/gtest.h>
 
-#include "rel_test_support.h"
+#include "chan_test_support.h"
 
 namespace {
 
-using chan_test::ChannelTest;
-using rel_test::Camera;
-using rel_test::CameraIds;
-using rel_test::Linked;
-using rel_test::Range;
-using rel_test::Talk;
-using rel_test::TalkIds;
+using chan_test::Camera;
+using chan_test::Ids;
+using chan_test::Linked;
+using chan_test::Range;
 
 // Rows of any channel table that a freshly made file has no room for without growing.
 constexpr int32_t kMoreThanTheFreePages = 1600;
 
 std::vector<TALK_CHANNEL> Talks(int32_t first, int32_t count, int32_t cellId) {
     std::vector<TALK_CHANNEL> talks;
-    for (int32_t id : Range(first, count))
-        talks.push_back(Talk(id, cellId, "T-" + std::to_string(id)));
+    for (int32_t id : Range(first, count)) talks.push_back(chan_test::Talk(id, cellId));
     return talks;
 }
 
@@ -32,7 +27,7 @@ std::vector<CAMERA_INFO> Cameras(int32_t first, int32_t count, int32_t cellId) {
     return cameras;
 }
 
-class DiskFull : public ChannelTest {
+class DiskFull : public chan_test::ChannelTest {
 protected:
     // The file cannot grow from now on: the limit falls to the pages it has.
     void FillDisk() { m_store.SetScratchPageLimit(1); }
@@ -41,48 +36,36 @@ protected:
     std::vector<int32_t> ReadableTalks(int32_t cellId) {
         TALK_CHANNEL* head = nullptr;
         m_store.GetTalkChannelList(&head, cellId);
-        const std::vector<int32_t> ids = TalkIds(head);
+        const std::vector<int32_t> ids = Ids(head);
         for (int32_t id : ids) {
             TALK_CHANNEL talk;
             EXPECT_TRUE(m_store.GetTalkChannelByID(&talk, id)) << id;
         }
         return ids;
     }
-};
 
-TEST_F(DiskFull, TheTalkChannelWriteReportsADiskThatFillsMidDeposit) {
-    FillDisk();
-    std::vector<TALK_CHANNEL> talks = Talks(1, kMoreThanTheFreePages, 5);
-    EXPECT_FALSE(m_store.SetTalkChannelList(Linked(talks)));
-    // SQLite rolls the whole transaction back on a full disk; the rows after that
-    // point are written one by one until the file is full again. Whatever stays is
-    // whole and readable, and the caller has been told the list was not written.
-    const std::vector<int32_t> stored = ReadableTalks(5);
-    EXPECT_LT(stored.size(), talks.size());
-    for (int32_t id : stored) EXPECT_TRUE(id >= 1 && id <= kMoreThanTheFreePages) << id;
-}
+    std::vector<int32_t> CameraList(int32_t cellId) {
+        CAMERA_INFO* head = nullptr;
+        m_store.GetCameraList(&head, 2, cellId);
+        return Ids(head);
+    }
+};
 
 TEST_F(DiskFull, EveryOperationKeepsAnsweringOnAFullDisk) {
     std::vector<CAMERA_INFO> first = Cameras(1, 3, 7);
     ASSERT_TRUE(m_store.SetCameraList(Linked(first), 0));
     FillDisk();
     std::vector<CAMERA_INFO> more = Cameras(100, kMoreThanTheFreePages, 7);
-    m_store.SetCameraList(Linked(more), 0);  // reports false: see the test below
+    EXPECT_FALSE(m_store.SetCameraList(Linked(more), 0));
 
-    CAMERA_INFO* head = nullptr;
-    ASSERT_TRUE(m_store.GetCameraList(&head, 2, 7));
-    const std::vector<int32_t> listed = CameraIds(head);
+    const std::vector<int32_t> listed = CameraList(7);
     ASSERT_GE(listed.size(), 3u);
     EXPECT_EQ(std::vector<int32_t>(listed.begin(), listed.begin() + 3), Range(1, 3));
-    for (int32_t id : listed) {
-        CAMERA_INFO camera;
-        EXPECT_TRUE(m_store.GetCameraByID(&camera, id)) << id;
-    }
-
-    // A status change rewrites rows in place; it needs no new page.
-    std::vector<CAMERA_STATUS> changes = {{2, 1, nullptr}};
-    m_store.UpdateCameraStatus(changes.data());
     CAMERA_INFO camera;
+    for (int32_t id : listed) EXPECT_TRUE(m_store.GetCameraByID(&camera, id)) << id;
+    // A status change rewrites rows in place; it needs no new page.
+    CAMERA_STATUS change = {2, 1, nullptr};
+    m_store.UpdateCameraStatus(&change);
     ASSERT_TRUE(m_store.GetCameraByID(&camera, 2));
     EXPECT_TRUE(camera.STATUS);
     std::vector<CAMERA_INFO> gone = {Camera(1)};
@@ -97,8 +80,8 @@ TEST_F(DiskFull, CameraIoAndDeviceDepositsReportAListThatWasNotStored) {
     std::vector<IO_INFO> ios;
     std::vector<DEVICE_INFO> devices;
     for (int32_t id : Range(1, kMoreThanTheFreePages)) {
-        ios.push_back(rel_test::Io(id, 7, "IO-" + std::to_string(id)));
-        devices.push_back(rel_test::Device(id, "DEV-" + std::to_string(id)));
+        ios.push_back(chan_test::Io(id, 7));
+        devices.push_back(chan_test::Device(id));
     }
     const auto refusesEveryDeposit = [&](CDataOper& store, const char* state) {
         EXPECT_FALSE(store.SetCameraList(Linked(cameras), 0)) << state;
@@ -113,42 +96,35 @@ TEST_F(DiskFull, CameraIoAndDeviceDepositsReportAListThatWasNotStored) {
     refusesEveryDeposit(m_store, "after UnInit");
 }
 
-TEST_F(DiskFull, ClearAllMakesRoomForTheNextTalkChannelWrite) {
+TEST_F(DiskFull, ATalkWriteReportsAFullDiskAndClearAllOrUnInitAndInitMakeRoom) {
     std::vector<CAMERA_INFO> cameras = Cameras(1, kMoreThanTheFreePages, 7);
     ASSERT_TRUE(m_store.SetCameraList(Linked(cameras), 0));
     FillDisk();
     std::vector<TALK_CHANNEL> refused = Talks(1, kMoreThanTheFreePages, 5);
-    ASSERT_FALSE(m_store.SetTalkChannelList(Linked(refused)));
+    EXPECT_FALSE(m_store.SetTalkChannelList(Linked(refused)));
+    // SQLite rolls the whole transaction back on a full disk; the rows after that
+    // point are written one by one until the file is full again. Whatever stays is
+    // whole and readable, and the caller has been told the list was not written.
     const std::vector<int32_t> before = ReadableTalks(5);
+    EXPECT_LT(before.size(), refused.size());
+    for (int32_t id : before) EXPECT_TRUE(id >= 1 && id <= kMoreThanTheFreePages) << id;
 
     m_store.ClearAll();  // the camera rows free their pages; the limit stays
-    std::vector<TALK_CHANNEL> talks = Talks(1000, 100, 6);
+    std::vector<TALK_CHANNEL> talks = Talks(5000, 100, 6);
     EXPECT_TRUE(m_store.SetTalkChannelList(Linked(talks)));
-    EXPECT_EQ(ReadableTalks(6), Range(1000, 100));
+    EXPECT_EQ(ReadableTalks(6), Range(5000, 100));
     EXPECT_EQ(ReadableTalks(5), before) << "ClearAll keeps the talk channels";
     std::vector<CAMERA_INFO> again = Cameras(1, 3, 7);
     EXPECT_TRUE(m_store.SetCameraList(Linked(again), 0));
-    CAMERA_INFO* head = nullptr;
-    ASSERT_TRUE(m_store.GetCameraList(&head, 2, 7));
-    EXPECT_EQ(CameraIds(head), Range(1, 3));
-}
+    EXPECT_EQ(CameraList(7), Range(1, 3));
 
-TEST_F(DiskFull, UnInitAndInitGiveAWholeInstanceWithoutTheLimit) {
-    FillDisk();
-    std::vector<TALK_CHANNEL> refused = Talks(1, kMoreThanTheFreePages, 5);
-    ASSERT_FALSE(m_store.SetTalkChannelList(Linked(refused)));
     m_store.UnInit();
     EXPECT_FALSE(store_test::Exists(m_store.DbPath()));
     ASSERT_TRUE(m_store.Init(m_dir.Path().c_str()));
-
-    std::vector<TALK_CHANNEL> talks = Talks(1, 1000, 5);
-    EXPECT_TRUE(m_store.SetTalkChannelList(Linked(talks)));
-    EXPECT_EQ(ReadableTalks(5), Range(1, 1000));
-    std::vector<CAMERA_INFO> cameras = Cameras(1, 500, 7);
+    EXPECT_TRUE(m_store.SetTalkChannelList(Linked(refused)));
+    EXPECT_EQ(ReadableTalks(5), Range(1, kMoreThanTheFreePages));
     EXPECT_TRUE(m_store.SetCameraList(Linked(cameras), 0));
-    CAMERA_INFO* head = nullptr;
-    ASSERT_TRUE(m_store.GetCameraList(&head, 2, 7));
-    EXPECT_EQ(CameraIds(head), Range(1, 500));
+    EXPECT_EQ(CameraList(7), Range(1, kMoreThanTheFreePages));
 }
 
 }  // namespace

@@ -8,19 +8,19 @@
 #include <functional>
 #include <iostream>
 
-#include "rel_test_support.h"
+#include "chan_test_support.h"
 
 namespace {
 
-using rel_test::Camera;
-using rel_test::Cell;
-using rel_test::Folder;
-using rel_test::Io;
-using rel_test::Linked;
-using rel_test::Org;
-using rel_test::SetText;
-using rel_test::TakeList;
-using rel_test::Talk;
+using chan_test::Camera;
+using chan_test::Cell;
+using chan_test::Folder;
+using chan_test::Io;
+using chan_test::Linked;
+using chan_test::Org;
+using chan_test::SetText;
+using chan_test::TakeList;
+using chan_test::Talk;
 
 // What a builder does when the factory gives no record.
 enum class OnNull {
@@ -36,78 +36,61 @@ struct ListQuery {
     std::function<std::vector<int32_t>(CDataOper&, bool&)> run;  // the records' keys
 };
 
-template <class Record, class Key>
-std::vector<int32_t> Keys(Record* head, Key key) {
-    std::vector<int32_t> keys;
-    for (const Record& record : TakeList(head)) keys.push_back(key(record));
-    return keys;
-}
+using Run = std::function<std::vector<int32_t>(CDataOper&, bool&)>;
 
-template <class Record, class Query, class Key>
-std::function<std::vector<int32_t>(CDataOper&, bool&)> Lister(Query query, Key key) {
+// Runs `query` and gives the `key` of each record listed, freeing the list.
+template <class Record, class Query>
+Run Lister(Query query, int32_t Record::*key) {
     return [query, key](CDataOper& store, bool& result) {
         Record* head = nullptr;
         result = query(store, &head);
-        return Keys(head, key);
+        std::vector<int32_t> keys;
+        for (const Record& record : TakeList(head)) keys.push_back(record.*key);
+        return keys;
     };
 }
 
-CUSTOM_VIEW View(int32_t key) {
-    CUSTOM_VIEW view;
-    std::memset(&view, 0, sizeof view);
-    std::memcpy(view.viewData, &key, sizeof key);
-    return view;
-}
-
-int32_t ViewKey(const CUSTOM_VIEW& view) {
-    int32_t key;
-    std::memcpy(&key, view.viewData, sizeof key);
-    return key;
-}
+using S = CDataOper;
 
 std::vector<ListQuery> Queries() {
     return {
         {"GetChildCellList", OnNull::kSkip, true,
-         Lister<CELL_INFO>([](CDataOper& s, CELL_INFO** h) { return s.GetChildCellList(h, 1, 1); },
-                           [](const CELL_INFO& r) { return r.id; })},
+         Lister([](S& s, CELL_INFO** h) { return s.GetChildCellList(h, 1, 1); }, &CELL_INFO::id)},
         {"GetUserOrgList", OnNull::kSkip, true,
-         Lister<USER_ORG>([](CDataOper& s, USER_ORG** h) { return s.GetUserOrgList(h, 3); },
-                          [](const USER_ORG& r) { return r.orgId; })},
+         Lister([](S& s, USER_ORG** h) { return s.GetUserOrgList(h, 3); }, &USER_ORG::orgId)},
         {"GetStoreFolderList", OnNull::kSkip, true,
-         Lister<STORE_FOLDER>(
-             [](CDataOper& s, STORE_FOLDER** h) { return s.GetStoreFolderList(h, 0); },
-             [](const STORE_FOLDER& r) { return r.id; })},
+         Lister([](S& s, STORE_FOLDER** h) { return s.GetStoreFolderList(h, 0); },
+                &STORE_FOLDER::id)},
         {"GetStoreResList", OnNull::kSkip, true,
-         Lister<STORE_RES>([](CDataOper& s, STORE_RES** h) { return s.GetStoreResList(h, 5); },
-                           [](const STORE_RES& r) { return r.resId; })},
+         Lister([](S& s, STORE_RES** h) { return s.GetStoreResList(h, 5); }, &STORE_RES::resId)},
+        // A view's key is the first byte of its data.
         {"GetCustomViewList", OnNull::kSkip, true,
-         Lister<CUSTOM_VIEW>([](CDataOper& s, CUSTOM_VIEW** h) { return s.GetCustomViewList(h); },
-                             ViewKey)},
+         [](S& s, bool& result) {
+             CUSTOM_VIEW* head = nullptr;
+             result = s.GetCustomViewList(&head);
+             std::vector<int32_t> keys;
+             for (const CUSTOM_VIEW& view : TakeList(head)) keys.push_back(view.viewData[0]);
+             return keys;
+         }},
         {"GetCustomViewOrgList", OnNull::kSkip, true,
-         Lister<CUSTOM_VIEW_ORG>(
-             [](CDataOper& s, CUSTOM_VIEW_ORG** h) { return s.GetCustomViewOrgList(h, 6); },
-             [](const CUSTOM_VIEW_ORG& r) { return r.id; })},
+         Lister([](S& s, CUSTOM_VIEW_ORG** h) { return s.GetCustomViewOrgList(h, 6); },
+                &CUSTOM_VIEW_ORG::id)},
         {"GetCustomViewResList", OnNull::kSkip, true,
-         Lister<CUSTOM_VIEW_RES>(
-             [](CDataOper& s, CUSTOM_VIEW_RES** h) { return s.GetCustomViewResList(h, 8); },
-             [](const CUSTOM_VIEW_RES& r) { return r.id; })},
+         Lister([](S& s, CUSTOM_VIEW_RES** h) { return s.GetCustomViewResList(h, 8); },
+                &CUSTOM_VIEW_RES::id)},
         {"GetCrowdResList", OnNull::kSkip, false,
-         Lister<CROWD_RES>([](CDataOper& s, CROWD_RES** h) { return s.GetCrowdResList(1, h); },
-                           [](const CROWD_RES& r) { return r.resId; })},
+         Lister([](S& s, CROWD_RES** h) { return s.GetCrowdResList(1, h); }, &CROWD_RES::resId)},
         {"GetCrowdFolderListByRes", OnNull::kSkipRestOfGroup, false,
-         Lister<CROWD_FOLDER>(
-             [](CDataOper& s, CROWD_FOLDER** h) { return s.GetCrowdFolderListByRes(1, 7, h); },
-             [](const CROWD_FOLDER& r) { return r.id; })},
+         Lister([](S& s, CROWD_FOLDER** h) { return s.GetCrowdFolderListByRes(1, 7, h); },
+                &CROWD_FOLDER::id)},
         {"GetCameraList", OnNull::kStop, true,
-         Lister<CAMERA_INFO>([](CDataOper& s, CAMERA_INFO** h) { return s.GetCameraList(h, 2, 4); },
-                             [](const CAMERA_INFO& r) { return r.ID; })},
+         Lister([](S& s, CAMERA_INFO** h) { return s.GetCameraList(h, 2, 4); }, &CAMERA_INFO::ID)},
         {"GetCameraListByIDs", OnNull::kSkip, true,
-         Lister<CAMERA_INFO>(
-             [](CDataOper& s, CAMERA_INFO** h) { return s.GetCameraListByIDs(h, "3,1,9,2,1"); },
-             [](const CAMERA_INFO& r) { return r.ID; })},
+         Lister([](S& s, CAMERA_INFO** h) { return s.GetCameraListByIDs(h, "3,1,9,2,1"); },
+                &CAMERA_INFO::ID)},
         {"GetCameraListByIndexCodes", OnNull::kSkip, true,
-         Lister<CAMERA_INFO>(
-             [](CDataOper& s, CAMERA_INFO** h) {
+         Lister(
+             [](S& s, CAMERA_INFO** h) {
                  std::string notFound;
                  const bool result =
                      s.GetCameraListByIndexCodes(h, "CAM-2,CAM-9,CAM-1,CAM-3", &notFound);
@@ -119,14 +102,12 @@ std::vector<ListQuery> Queries() {
                  EXPECT_EQ(listed + commas, 4u) << notFound;
                  return result;
              },
-             [](const CAMERA_INFO& r) { return r.ID; })},
+             &CAMERA_INFO::ID)},
         {"GetIOList", OnNull::kStop, true,
-         Lister<IO_INFO>([](CDataOper& s, IO_INFO** h) { return s.GetIOList(h, 4); },
-                         [](const IO_INFO& r) { return r.ID; })},
+         Lister([](S& s, IO_INFO** h) { return s.GetIOList(h, 4); }, &IO_INFO::ID)},
         {"GetTalkChannelList", OnNull::kStop, true,
-         Lister<TALK_CHANNEL>(
-             [](CDataOper& s, TALK_CHANNEL** h) { return s.GetTalkChannelList(h, 4); },
-             [](const TALK_CHANNEL& r) { return r.ID; })},
+         Lister([](S& s, TALK_CHANNEL** h) { return s.GetTalkChannelList(h, 4); },
+                &TALK_CHANNEL::ID)},
     };
 }
 
@@ -163,46 +144,36 @@ protected:
                                             org_test::Resource(5, "R2", 1, 1, 32),
                                             org_test::Resource(5, "R3", 1, 1, 33)};
         ASSERT_TRUE(m_store.SetStoreResList(Linked(resources)));
-        std::vector<CUSTOM_VIEW> views = {View(41), View(42), View(43)};
-        m_store.SetCustomViewList(Linked(views));
-        std::vector<CUSTOM_VIEW_ORG> nodes(3);
+        std::vector<CUSTOM_VIEW> views(3, chan_test::Zeroed<CUSTOM_VIEW>());
+        std::vector<CUSTOM_VIEW_ORG> nodes(3, chan_test::Zeroed<CUSTOM_VIEW_ORG>());
+        std::vector<CUSTOM_VIEW_RES> viewResources(3, chan_test::Zeroed<CUSTOM_VIEW_RES>());
         for (int i = 0; i < 3; ++i) {
-            std::memset(&nodes[i], 0, sizeof nodes[i]);
+            views[i].viewData[0] = static_cast<unsigned char>(41 + i);
             nodes[i].id = 51 + i;
             nodes[i].ownerId = 6;
             nodes[i].sortIndex = 3 - i;
-        }
-        m_store.SetCustomViewOrgList(Linked(nodes));
-        std::vector<CUSTOM_VIEW_RES> viewResources(3);
-        for (int i = 0; i < 3; ++i) {
-            std::memset(&viewResources[i], 0, sizeof viewResources[i]);
             viewResources[i].id = 61 + i;
         }
+        m_store.SetCustomViewList(Linked(views));
+        m_store.SetCustomViewOrgList(Linked(nodes));
         m_store.SetCustomViewResList(Linked(viewResources), 8);
-        std::vector<CROWD_FOLDER> crowdFolders(2);
-        for (int i = 0; i < 2; ++i) {
-            std::memset(&crowdFolders[i], 0, sizeof crowdFolders[i]);
-            crowdFolders[i].id = 1 + 2 * i;
-            SetText(crowdFolders[i].name, "crowd " + std::to_string(i));
-        }
+        std::vector<CROWD_FOLDER> crowdFolders(2, chan_test::Zeroed<CROWD_FOLDER>());
+        crowdFolders[0].id = 1;
+        crowdFolders[1].id = 3;
         m_store.SetCrowdFolderList(Linked(crowdFolders));
         // Resource 7 (type 1) is filed twice under folder 1 and once under folder 3.
-        std::vector<CROWD_RES> crowd(4);
+        std::vector<CROWD_RES> crowd(4, chan_test::Zeroed<CROWD_RES>());
         for (int i = 0; i < 4; ++i) {
-            std::memset(&crowd[i], 0, sizeof crowd[i]);
             crowd[i].resId = i == 1 ? 8 : 7;
             crowd[i].resType = 1;
         }
         m_store.SetCrowdResList(Linked(crowd), 1);
         std::vector<CROWD_RES> crowd3 = {crowd[0]};
         m_store.SetCrowdResList(Linked(crowd3), 3);
-        std::vector<CAMERA_INFO> cameras = {Camera(1, 4, 2, 3), Camera(2, 4, 2, 1),
-                                            Camera(3, 4, 2, 2)};
-        ASSERT_TRUE(m_store.SetCameraList(Linked(cameras), 0));
-        std::vector<IO_INFO> ios = {Io(71, 4, "IO-1"), Io(72, 4, "IO-2"), Io(73, 4, "IO-3")};
+        StoreCameras({Camera(1, 4, 2, 3), Camera(2, 4, 2, 1), Camera(3, 4, 2, 2)});
+        std::vector<IO_INFO> ios = {Io(71, 4), Io(72, 4), Io(73, 4)};
         ASSERT_TRUE(m_store.SetIOList(Linked(ios)));
-        std::vector<TALK_CHANNEL> talks = {Talk(81, 4, "T-1"), Talk(82, 4, "T-2"),
-                                           Talk(83, 4, "T-3")};
+        std::vector<TALK_CHANNEL> talks = {Talk(81, 4), Talk(82, 4), Talk(83, 4)};
         ASSERT_TRUE(m_store.SetTalkChannelList(Linked(talks)));
     }
 };

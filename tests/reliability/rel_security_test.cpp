@@ -6,18 +6,16 @@
 #if !defined(_WIN32)
 #include "rel_sql_watch.h"
 #endif
-#include "rel_test_support.h"
+#include "chan_test_support.h"
 
 namespace {
 
-using rel_test::Camera;
-using rel_test::Cell;
-using rel_test::Device;
-using rel_test::Io;
-using rel_test::Linked;
-using rel_test::Org;
-using rel_test::SetText;
-using rel_test::Talk;
+using chan_test::Camera;
+using chan_test::Cell;
+using chan_test::Ids;
+using chan_test::Linked;
+using chan_test::Org;
+using chan_test::SetText;
 
 // Markers no statement of the module's own contains: a text, and numbers.
 constexpr char kMarker[] = "Zq9mark";
@@ -28,6 +26,15 @@ constexpr char kUserName[] = "u53r-Zq9name";
 constexpr char kPassword[] = "pa55-Zq9word";
 
 std::string Marked(const std::string& text) { return text + kMarker; }
+
+// A device whose index code is `code` and whose credentials are the markers.
+DEVICE_INFO Device(int32_t id, const std::string& code) {
+    DEVICE_INFO device = chan_test::Device(id);
+    SetText(device.INDEXCODE, code);
+    SetText(device.USERNAME, kUserName);
+    SetText(device.PASSWORD, kPassword);
+    return device;
+}
 
 // Every operation that takes a text or an identifier, each given the markers, around
 // deposits whose records hold them too. Reads and writes each a few times.
@@ -43,11 +50,13 @@ void MarkedSession(CDataOper& store) {
         SetText(camera.TRANSPATH, Marked("rtsp://"));
     }
     ASSERT_TRUE(store.SetCameraList(Linked(cameras), kId));
-    std::vector<DEVICE_INFO> devices = {Device(kId, Marked("d'"), kUserName, kPassword)};
+    std::vector<DEVICE_INFO> devices = {Device(kId, Marked("d'"))};
     ASSERT_TRUE(store.SetDeviceList(Linked(devices)));
-    std::vector<IO_INFO> ios = {Io(kId, kCellId, Marked("i'"))};
+    std::vector<IO_INFO> ios = {chan_test::Io(kId, kCellId)};
+    SetText(ios[0].INDEXCODE, Marked("i'"));
     ASSERT_TRUE(store.SetIOList(Linked(ios)));
-    std::vector<TALK_CHANNEL> talks = {Talk(kId, kCellId, Marked("t'"))};
+    std::vector<TALK_CHANNEL> talks = {chan_test::Talk(kId, kCellId)};
+    SetText(talks[0].INDEXCODE, Marked("t'"));
     ASSERT_TRUE(store.SetTalkChannelList(Linked(talks)));
     std::vector<USER_ORG> stats = {Org(kCellId, 2, 0)};
     store.SetUserOrgStatList(Linked(stats));
@@ -56,7 +65,7 @@ void MarkedSession(CDataOper& store) {
     CAMERA_INFO camera;
     CAMERA_INFO* head = nullptr;
     EXPECT_TRUE(store.GetCameraList(&head, 2, kCellId));
-    EXPECT_EQ(rel_test::CameraIds(head), (std::vector<int32_t>{kId, kId + 1}));
+    EXPECT_EQ(Ids(head), (std::vector<int32_t>{kId, kId + 1}));
     EXPECT_TRUE(store.GetCameraByID(&camera, kId));
     EXPECT_TRUE(store.GetCameraByIndexCode(&camera, code.c_str()));
     EXPECT_TRUE(store.GetCameraByMatrixCode(&camera, kMatrixCode));
@@ -65,15 +74,15 @@ void MarkedSession(CDataOper& store) {
     EXPECT_TRUE(store.CheckCameraPrivilegeByIndexCode(10004, code.c_str(), &allowed));
     const std::string ids = std::to_string(kId) + "," + std::to_string(kId + 1);
     EXPECT_TRUE(store.GetCameraListByIDs(&head, ids.c_str()));
-    EXPECT_EQ(rel_test::CameraIds(head).size(), 2u);
+    EXPECT_EQ(Ids(head).size(), 2u);
     std::string notFound;
     EXPECT_TRUE(
         store.GetCameraListByIndexCodes(&head, (code + "," + Marked("x")).c_str(), &notFound));
-    EXPECT_EQ(rel_test::CameraIds(head).size(), 1u) << "a code gives its first camera";
+    EXPECT_EQ(Ids(head).size(), 1u) << "a code gives its first camera";
     EXPECT_EQ(notFound, Marked("x") + ",");
     IO_INFO* ioHead = nullptr;
     EXPECT_TRUE(store.GetIOList(&ioHead, kCellId));
-    rel_test::IoIds(ioHead);
+    Ids(ioHead);
     IO_INFO io;
     EXPECT_TRUE(store.GetIOByID(&io, kId));
     EXPECT_TRUE(store.GetIOByIndexCode(&io, Marked("i'").c_str()));
@@ -83,7 +92,7 @@ void MarkedSession(CDataOper& store) {
     EXPECT_STREQ(device.PASSWORD, kPassword);
     TALK_CHANNEL* talkHead = nullptr;
     EXPECT_TRUE(store.GetTalkChannelList(&talkHead, kCellId));
-    rel_test::TalkIds(talkHead);
+    Ids(talkHead);
     TALK_CHANNEL talk;
     EXPECT_TRUE(store.GetTalkChannelByID(&talk, kId));
     EXPECT_TRUE(store.GetTalkChannelByIndexCode(&talk, Marked("t'").c_str()));
@@ -137,7 +146,7 @@ TEST_F(Security, UserNamesAndPasswordsAppearInNoLogLineEvenWhenTheStorageFails) 
     // disk, and reads whose rows fail, log nothing of the device either.
     std::vector<CELL_INFO> rootless = {Cell(5, 9, "orphan"), Cell(6, 5, "below")};
     store.SetCellList(Linked(rootless));
-    std::vector<DEVICE_INFO> devices = {Device(7, "DEV-7", kUserName, kPassword)};
+    std::vector<DEVICE_INFO> devices = {Device(7, "DEV-7")};
     for (const char* operation : {"TransBegin", "BeginBind", "BindString", "ExecuteBind",
                                   "TransCommit", "BeginRead", "ReadStringByIndex"}) {
         vellum::fault::Storage().Arm(0, -1, operation);
@@ -148,8 +157,7 @@ TEST_F(Security, UserNamesAndPasswordsAppearInNoLogLineEvenWhenTheStorageFails) 
     }
     store.SetScratchPageLimit(1);
     std::vector<DEVICE_INFO> many;
-    for (int32_t id = 100; id < 400; ++id)
-        many.push_back(Device(id, "D-" + std::to_string(id), kUserName, kPassword));
+    for (int32_t id = 100; id < 400; ++id) many.push_back(Device(id, "D-" + std::to_string(id)));
     store.SetDeviceList(Linked(many));
     store.UnInit();
 

@@ -1,19 +1,18 @@
-// Helpers shared by the channel-table tests: an initialised instance in a private
-// directory, host records with distinct field values, the settings file beside the
-// test program, and storage call counting.
+// Helpers shared by the channel-table and reliability tests: an initialised instance in
+// a private directory, one builder per channel record with distinct field values, the
+// settings file beside the test program, and the sentinel fill that shows whether a
+// caller's record was written.
 #ifndef VELLUM_TESTS_UNIT_CHAN_TEST_SUPPORT_H
 #define VELLUM_TESTS_UNIT_CHAN_TEST_SUPPORT_H
 
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "platform/fault/FaultPoint.h"
 #include "org_test_support.h"
 #include "store/DataOper.h"
 #include "store/ModuleConfig.h"
@@ -22,6 +21,8 @@
 
 namespace chan_test {
 
+using org_test::Cell;
+using org_test::Folder;
 using org_test::Linked;
 using org_test::SetText;
 using org_test::TakeList;
@@ -54,18 +55,12 @@ private:
     std::string m_path;
 };
 
-// Counts the storage calls of one operation name while it lives, failing none.
-class StorageCallCounter {
-public:
-    explicit StorageCallCounter(const char* operation) {
-        vellum::fault::Storage().Arm(LONG_MAX, 0, operation);
-    }
-    ~StorageCallCounter() { vellum::fault::Storage().Disarm(); }
-    StorageCallCounter(const StorageCallCounter&) = delete;
-    StorageCallCounter& operator=(const StorageCallCounter&) = delete;
-
-    long Calls() const { return vellum::fault::Storage().Calls(); }
-};
+template <class Record>
+Record Zeroed() {
+    Record record;
+    std::memset(static_cast<void*>(&record), 0, sizeof record);
+    return record;
+}
 
 // id + k, wrapping as 32-bit arithmetic does, for identifiers at the ends of the range.
 inline int32_t Plus(int32_t id, uint32_t k) {
@@ -76,8 +71,7 @@ inline int32_t Plus(int32_t id, uint32_t k) {
 // from the wrong column shows.
 inline CAMERA_INFO Camera(int32_t id, int32_t cellId = 7, int32_t cellType = 2,
                           int32_t seqIndex = 0) {
-    CAMERA_INFO camera;
-    std::memset(static_cast<void*>(&camera), 0, sizeof camera);
+    CAMERA_INFO camera = Zeroed<CAMERA_INFO>();
     const std::string n = std::to_string(id);
     camera.ID = id;
     camera.DEVID = Plus(id, 1);
@@ -106,8 +100,7 @@ inline CAMERA_INFO Camera(int32_t id, int32_t cellId = 7, int32_t cellType = 2,
 }
 
 inline USER_ORG Org(int32_t orgId, int32_t cameraCount, int32_t onlineCount, int32_t listKey = 0) {
-    USER_ORG org;
-    std::memset(&org, 0, sizeof org);
+    USER_ORG org = Zeroed<USER_ORG>();
     org.orgId = orgId;
     org.cameraCount = cameraCount;
     org.onlineCount = onlineCount;
@@ -115,6 +108,77 @@ inline USER_ORG Org(int32_t orgId, int32_t cameraCount, int32_t onlineCount, int
     std::memset(org.orgData, orgId & 0xFF, sizeof org.orgData);
     std::memset(org.extraData, listKey & 0xFF, sizeof org.extraData);
     return org;
+}
+
+inline IO_INFO Io(int32_t id, int32_t cellId, const std::string& name = "io", int32_t ioType = 0) {
+    IO_INFO io = Zeroed<IO_INFO>();
+    io.ID = id;
+    io.DEVID = id + 100;
+    io.CELLID = cellId;
+    io.IOTYPE = ioType;
+    SetText(io.INDEXCODE, "IO-" + std::to_string(id));
+    SetText(io.IONAME, name);
+    return io;
+}
+
+inline DEVICE_INFO Device(int32_t id, const std::string& name = "device") {
+    DEVICE_INFO device = Zeroed<DEVICE_INFO>();
+    device.ID = id;
+    SetText(device.DEVNAME, name);
+    SetText(device.INDEXCODE, "DEV-" + std::to_string(id));
+    SetText(device.IP, "10.1.2.3");
+    device.PORT = 8000 + id;
+    SetText(device.USERNAME, "operator");
+    SetText(device.PASSWORD, "pa'ss\"word");
+    device.DEVTYPE = 3;
+    device.DOMAINID = 9;
+    return device;
+}
+
+inline TALK_CHANNEL Talk(int32_t id, int32_t cellId, const std::string& name = "talk") {
+    TALK_CHANNEL talk = Zeroed<TALK_CHANNEL>();
+    talk.ID = id;
+    talk.CHANNELNO = id + 2;
+    talk.DEVID = id + 1;
+    talk.CELLID = cellId;
+    SetText(talk.INDEXCODE, "TALK-" + std::to_string(id));
+    SetText(talk.TALKNAME, name);
+    return talk;
+}
+
+// Consecutive identifiers from `first`, `count` of them.
+inline std::vector<int32_t> Range(int32_t first, int32_t count) {
+    std::vector<int32_t> ids;
+    for (int32_t i = 0; i < count; ++i) ids.push_back(first + i);
+    return ids;
+}
+
+// The IDs of a handed-out list, freeing it as the client does and nulling the head
+// for the next query.
+template <class Record>
+std::vector<int32_t> Ids(Record*& head) {
+    std::vector<int32_t> ids;
+    for (const Record& record : TakeList(head)) ids.push_back(record.ID);
+    head = nullptr;
+    return ids;
+}
+
+// A record filled with a pattern, so a test can tell whether the store wrote it.
+constexpr unsigned char kUntouched = 0xA5;
+
+template <class Record>
+Record Sentinel() {
+    Record record;
+    std::memset(static_cast<void*>(&record), kUntouched, sizeof record);
+    return record;
+}
+
+template <class Record>
+bool IsUntouched(const Record& record) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(&record);
+    for (std::size_t i = 0; i < sizeof record; ++i)
+        if (bytes[i] != kUntouched) return false;
+    return true;
 }
 
 // An instance initialised in its own directory; UnInit at the end removes its file.
@@ -131,14 +195,6 @@ protected:
 
     void StoreCameras(std::vector<CAMERA_INFO> cameras) {
         ASSERT_TRUE(m_store.SetCameraList(Linked(cameras), 0));
-    }
-
-    // The IDs of a handed-out camera list, freeing it and nulling the head for reuse.
-    static std::vector<int32_t> Ids(CAMERA_INFO*& head) {
-        std::vector<int32_t> ids;
-        for (const CAMERA_INFO& camera : TakeList(head)) ids.push_back(camera.ID);
-        head = nullptr;
-        return ids;
     }
 
     ConfigLock m_configLock;  // first: held before SetUp and until after TearDown
