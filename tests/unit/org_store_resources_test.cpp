@@ -125,14 +125,6 @@ TEST_F(StoreResourceRemoval, DeleteTakesOnlyThatFoldersEntry) {
     EXPECT_TRUE(m_store.IsStoreResExist("x", 1));
 }
 
-TEST_F(StoreResourceRemoval, DeletingTheFolderEmptiesItsCollection) {
-    std::vector<STORE_FOLDER> folders{Folder(1, 0, "f")};
-    m_store.SetStoreFolderList(Linked(folders));
-    Deposit({Resource(1, "x")});
-    m_store.DeleteStoreFolder(1);
-    EXPECT_EQ(m_store.GetStoreResCount(1), 0);
-}
-
 TEST_F(StoreResourceRemoval, ClearStoreDataEmptiesResourcesAndFolders) {
     std::vector<STORE_FOLDER> folders{Folder(1, 0, "f")};
     m_store.SetStoreFolderList(Linked(folders));

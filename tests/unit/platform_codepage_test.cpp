@@ -5,7 +5,7 @@
 #include <thread>
 
 #include "platform/platform.h"
-#include "tests/unit/storage_test_support.h"
+#include "tests/unit/store_test_support.h"
 
 namespace {
 
@@ -43,7 +43,7 @@ std::string ToHost(const std::string& utf8) {
     return out;
 }
 
-class PlatformCodePageInCLocale : public storage_test::FaultSafeTest {
+class PlatformCodePageInCLocale : public store_test::FaultSafeTest {
 protected:
     CtypeLocale m_locale{"C"};
 };
@@ -71,7 +71,7 @@ TEST_F(PlatformCodePageInCLocale, ReplacesEachInvalidSequenceAndKeepsTheRest) {
     EXPECT_EQ(ToUtf8("\xE6\x9Dx"), kReplacement + "x");
 }
 
-class PlatformCodePageInLatin1 : public storage_test::FaultSafeTest {
+class PlatformCodePageInLatin1 : public store_test::FaultSafeTest {
 protected:
     void SetUp() override {
         for (const char* name : {"en_US.ISO-8859-1", "en_US.iso88591", "de_DE.ISO-8859-1",
@@ -84,7 +84,7 @@ protected:
     }
     void TearDown() override {
         m_locale.reset();
-        storage_test::FaultSafeTest::TearDown();
+        store_test::FaultSafeTest::TearDown();
     }
 
     std::unique_ptr<CtypeLocale> m_locale;

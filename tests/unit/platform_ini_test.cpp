@@ -1,15 +1,15 @@
 // INI integers: case-insensitive names, the leading signed decimal, and defaults.
 #include "platform/platform.h"
-#include "tests/unit/storage_test_support.h"
+#include "tests/unit/store_test_support.h"
 
 namespace {
 
 using vellum::platform::ReadIniInt;
 
-class PlatformIni : public storage_test::FaultSafeTest {
+class PlatformIni : public store_test::FaultSafeTest {
 protected:
     void SetUp() override {
-        storage_test::WriteFile(m_path,
+        store_test::WriteFile(m_path,
                                 "; settings\n"
                                 "[Tvwall]\n"
                                 "Version=6731\n"
@@ -25,7 +25,7 @@ protected:
                                 "camera_index_sort=1\n");
     }
 
-    storage_test::TempDir m_dir;
+    store_test::TempDir m_dir;
     std::string m_path = m_dir.File("DefCfg.ini");
 };
 

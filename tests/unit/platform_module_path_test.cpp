@@ -2,11 +2,11 @@
 // executable, so that executable is the module file here.
 #include "platform/platform.h"
 #include "tests/TestSystem.h"
-#include "tests/unit/storage_test_support.h"
+#include "tests/unit/store_test_support.h"
 
 namespace {
 
-using PlatformModulePath = storage_test::FaultSafeTest;
+using PlatformModulePath = store_test::FaultSafeTest;
 
 TEST_F(PlatformModulePath, IsTheAbsolutePathOfTheFileHoldingTheCode) {
     const std::string path = vellum::platform::ModuleFilePath();

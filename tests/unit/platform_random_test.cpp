@@ -3,11 +3,11 @@
 #include <array>
 
 #include "platform/platform.h"
-#include "tests/unit/storage_test_support.h"
+#include "tests/unit/store_test_support.h"
 
 namespace {
 
-using PlatformRandom = storage_test::FaultSafeTest;
+using PlatformRandom = store_test::FaultSafeTest;
 
 TEST_F(PlatformRandom, FillsTheWholeBufferWithFreshBytes) {
     std::array<unsigned char, 32> first{};

@@ -1,6 +1,7 @@
-// The storage's claim on its scratch file: private creation, no links followed,
-// abandoned files replaced, files of live processes left alone, reconnection. The
-// same cases on both systems, but for the file mode and the POSIX lock.
+// The scratch file: the storage's claim on it (private creation, no links followed,
+// abandoned files replaced, files of live processes left alone, reconnection), and how
+// a CDataOper joins it (Init names, creates and claims it; UnInit deletes it). The same
+// cases on both systems, but for the file mode and the POSIX lock.
 #if defined(_WIN32)
 #include <windows.h>
 #else
@@ -13,17 +14,22 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 
 #include "libs/storage/DataStorage.h"
+#include "platform/platform.h"
+#include "store/DataOper.h"
 #include "tests/TestSystem.h"
-#include "tests/unit/storage_test_support.h"
+#include "tests/unit/store_test_support.h"
 
 namespace {
 
-using storage_test::Exists;
-using storage_test::ReadFile;
-using storage_test::TempDir;
-using storage_test::WriteFile;
+using store_test::Exists;
+using store_test::Peek;
+using store_test::ReadFile;
+using store_test::ScratchPathFor;
+using store_test::TempDir;
+using store_test::WriteFile;
 
 // The tables in the storage's database, by name.
 std::vector<std::string> Tables(CDataStorage& storage) {
@@ -36,18 +42,16 @@ std::vector<std::string> Tables(CDataStorage& storage) {
     return names;
 }
 
-int CountRows(CDataStorage& storage, const std::string& table) {
-    int count = -1;
-    if (storage.BeginRead("SELECT COUNT(*) FROM " + table) && storage.ReadNext())
-        storage.ReadIntegerByIndex(0, count);
-    storage.EndRead();
-    return count;
-}
-
 // Opens `path`, puts one row into table T and leaves everything open.
 bool OpenWithOneRow(CDataStorage& storage, const std::string& path) {
     return storage.OpenFile(path) && storage.ExecuteSql("CREATE TABLE T(V INTEGER)") == 0 &&
            storage.ExecuteSql("INSERT INTO T VALUES(7)") == 0;
+}
+
+// Whether a second storage can claim `path` now.
+bool Claimable(const std::string& path) {
+    CDataStorage other;
+    return other.OpenFile(path);
 }
 
 #if defined(_WIN32)
@@ -175,14 +179,6 @@ private:
 };
 #endif
 
-// Plants a symbolic link at `link` to `target`; false where the account may not make
-// one (Windows lets only some).
-bool PlantLink(const std::string& target, const std::string& link) {
-    std::error_code refused;
-    std::filesystem::create_symlink(target, link, refused);
-    return !refused;
-}
-
 #if !defined(_WIN32)  // Windows: an access list, in tests/win32
 TEST(StorageScratchFile, IsCreatedWithOwnerOnlyAccessWhateverTheUmask) {
     TempDir dir;
@@ -196,33 +192,30 @@ TEST(StorageScratchFile, IsCreatedWithOwnerOnlyAccessWhateverTheUmask) {
     ASSERT_EQ(lstat(path.c_str(), &info), 0);
     EXPECT_TRUE(S_ISREG(info.st_mode));
     EXPECT_EQ(info.st_mode & 07777, static_cast<mode_t>(0600));
-    EXPECT_TRUE(storage.IsConnected());
 }
 #endif
 
+// A link to a file, and a dangling one: neither is followed, and the planted target is
+// neither written nor created. Windows lets only some accounts make links.
 TEST(StorageScratchFile, RefusesASymbolicLinkAtThePathAndLeavesItsTargetAlone) {
-    TempDir dir;
-    const std::string target = dir.File("victim");
-    const std::string path = dir.File("db");
-    WriteFile(target, "precious");
-    if (!PlantLink(target, path)) GTEST_SKIP() << "no symbolic links for this account";
+    for (const bool targetExists : {true, false}) {
+        TempDir dir;
+        const std::string target = dir.File("victim");
+        const std::string path = dir.File("db");
+        if (targetExists) WriteFile(target, "precious");
+        std::error_code refused;
+        std::filesystem::create_symlink(target, path, refused);
+        if (refused) GTEST_SKIP() << "no symbolic links for this account";
 
-    CDataStorage storage;
-    EXPECT_FALSE(storage.OpenFile(path));
-    EXPECT_FALSE(storage.IsConnected());
-    EXPECT_EQ(ReadFile(target), "precious");
-    EXPECT_TRUE(std::filesystem::is_symlink(path));
-}
-
-TEST(StorageScratchFile, RefusesADanglingSymbolicLinkWithoutCreatingItsTarget) {
-    TempDir dir;
-    const std::string target = dir.File("planted");
-    const std::string path = dir.File("db");
-    if (!PlantLink(target, path)) GTEST_SKIP() << "no symbolic links for this account";
-
-    CDataStorage storage;
-    EXPECT_FALSE(storage.OpenFile(path));
-    EXPECT_FALSE(Exists(target));
+        CDataStorage storage;
+        EXPECT_FALSE(storage.OpenFile(path));
+        EXPECT_FALSE(storage.IsConnected());
+        EXPECT_EQ(Exists(target), targetExists);
+        if (targetExists) {
+            EXPECT_EQ(ReadFile(target), "precious");
+        }
+        EXPECT_TRUE(std::filesystem::is_symlink(path));
+    }
 }
 
 TEST(StorageScratchFile, ReplacesAFileLeftByAnEndedProcessSoItsRowsNeverReappear) {
@@ -267,17 +260,6 @@ TEST(StorageScratchFile, RefusesAFileHeldByAnotherLiveProcessAndLeavesItInPlace)
     EXPECT_TRUE(Tables(storage).empty());
 }
 
-TEST(StorageScratchFile, RefusesAFileClaimedByAnotherStorageOfThisProcess) {
-    TempDir dir;
-    const std::string path = dir.File("db");
-    CDataStorage first;
-    ASSERT_TRUE(OpenWithOneRow(first, path));
-
-    CDataStorage second;
-    EXPECT_FALSE(second.OpenFile(path));
-    EXPECT_EQ(CountRows(first, "T"), 1);
-}
-
 #if !defined(_WIN32)  // the POSIX claim is a lock
 TEST(StorageScratchFile, RefusesAFileLockedThroughAnotherDescriptor) {
     TempDir dir;
@@ -287,60 +269,39 @@ TEST(StorageScratchFile, RefusesAFileLockedThroughAnotherDescriptor) {
     ASSERT_GE(handle, 0);
     ASSERT_EQ(flock(handle, LOCK_EX | LOCK_NB), 0);
 
-    CDataStorage storage;
-    EXPECT_FALSE(storage.OpenFile(path));
+    EXPECT_FALSE(Claimable(path));
     EXPECT_TRUE(Exists(path));
     close(handle);
 }
 #endif
 
-TEST(StorageScratchFile, ReopeningTheSamePathKeepsTheRowsAndTheClaim) {
-    TempDir dir;
-    const std::string path = dir.File("db");
-    CDataStorage storage;
-    ASSERT_TRUE(OpenWithOneRow(storage, path));
-
-    ASSERT_TRUE(storage.OpenFile(path));
-    EXPECT_EQ(CountRows(storage, "T"), 1);
-    CDataStorage other;
-    EXPECT_FALSE(other.OpenFile(path));
-}
-
-TEST(StorageScratchFile, OpeningAnotherPathReleasesTheFirstFile) {
-    TempDir dir;
-    CDataStorage storage;
-    ASSERT_TRUE(OpenWithOneRow(storage, dir.File("first")));
-    ASSERT_TRUE(storage.OpenFile(dir.File("second")));
-    EXPECT_TRUE(Tables(storage).empty());
-
-    CDataStorage other;
-    EXPECT_TRUE(other.OpenFile(dir.File("first")));
-}
-
-TEST(StorageScratchFile, CloseKeepsTheFileButReleasesIt) {
-    TempDir dir;
-    const std::string path = dir.File("db");
-    CDataStorage storage;
-    ASSERT_TRUE(OpenWithOneRow(storage, path));
-    storage.CloseStorage();
-
-    EXPECT_FALSE(storage.IsConnected());
-    EXPECT_TRUE(Exists(path));
-    CDataStorage other;
-    EXPECT_TRUE(other.OpenFile(path));
-    storage.CloseStorage();  // closing twice is harmless
-}
-
-TEST(StorageScratchFile, DestructionReleasesTheFile) {
+// The claim lasts from OpenFile to CloseStorage or destruction, through a reopening of
+// the same path; opening another path moves it. Neither closing deletes the file.
+TEST(StorageScratchFile, TheClaimIsHeldWhileTheConnectionIsAndTheFileOutlivesIt) {
     TempDir dir;
     const std::string path = dir.File("db");
     {
         CDataStorage storage;
         ASSERT_TRUE(OpenWithOneRow(storage, path));
+        EXPECT_FALSE(Claimable(path));
+        ASSERT_TRUE(storage.OpenFile(path));
+        EXPECT_EQ(Tables(storage), std::vector<std::string>{"T"});
+        EXPECT_FALSE(Claimable(path));
+
+        ASSERT_TRUE(storage.OpenFile(dir.File("second")));
+        EXPECT_TRUE(Tables(storage).empty());
+        EXPECT_TRUE(Claimable(path));
+        EXPECT_FALSE(Claimable(dir.File("second")));
+
+        storage.CloseStorage();
+        EXPECT_FALSE(storage.IsConnected());
+        EXPECT_TRUE(Claimable(dir.File("second")));
+        storage.CloseStorage();  // closing twice is harmless
+        ASSERT_TRUE(storage.OpenFile(path));
     }
     EXPECT_TRUE(Exists(path));
-    CDataStorage other;
-    EXPECT_TRUE(other.OpenFile(path));
+    EXPECT_TRUE(Exists(dir.File("second")));
+    EXPECT_TRUE(Claimable(path));
 }
 
 TEST(StorageScratchFile, FailsToOpenInAMissingDirectory) {
@@ -348,6 +309,109 @@ TEST(StorageScratchFile, FailsToOpenInAMissingDirectory) {
     CDataStorage storage;
     EXPECT_FALSE(storage.OpenFile(dir.File("absent/db")));
     EXPECT_FALSE(storage.IsConnected());
+}
+
+// Runs the test from `directory` and returns to where it was.
+class WorkingDirectory {
+public:
+    explicit WorkingDirectory(const std::string& directory)
+        : m_previous(std::filesystem::current_path()) {
+        std::filesystem::current_path(directory);
+    }
+    ~WorkingDirectory() { std::filesystem::current_path(m_previous); }
+    WorkingDirectory(const WorkingDirectory&) = delete;
+    WorkingDirectory& operator=(const WorkingDirectory&) = delete;
+
+private:
+    std::filesystem::path m_previous;
+};
+
+bool IsEmptyDirectory(const std::string& path) {
+    return std::filesystem::directory_iterator(path) == std::filesystem::directory_iterator();
+}
+
+TEST(StoreScratchFile, NullPrefixNamesARelativeDefFileInTheWorkingDirectory) {
+    TempDir dir;
+    WorkingDirectory inside(dir.Path());
+    auto oper = std::make_unique<CDataOper>();
+
+    ASSERT_TRUE(oper->Init(nullptr));
+    const std::string expected = ScratchPathFor("def", oper.get());
+    EXPECT_EQ(oper->DbPath(), expected);
+#if defined(_WIN32)
+    EXPECT_EQ(expected.size(), std::string("defdb_").size() + 8) << expected;
+#else
+    EXPECT_EQ(expected.rfind("defdb_0x", 0), 0u) << expected;
+#endif
+    EXPECT_TRUE(Exists(dir.Path() + expected));
+    oper->UnInit();
+    EXPECT_TRUE(IsEmptyDirectory(dir.Path()));
+}
+
+// The prefix is joined to "db_" and the address; UnInit leaves nothing in its
+// directory, not even the journal that a write makes SQLite use.
+TEST(StoreScratchFile, InitClaimsThePrefixedFileAndUnInitLeavesNothing) {
+    TempDir dir;
+    auto oper = std::make_unique<CDataOper>();
+    ASSERT_TRUE(oper->Init(dir.Path().c_str()));
+    EXPECT_EQ(oper->DbPath(), ScratchPathFor(dir.Path(), oper.get()));
+    EXPECT_FALSE(Claimable(oper->DbPath()));
+    Peek(oper->DbPath()).Exec("INSERT INTO IOINFO VALUES(1,1,1,0,'io-1','one')");
+
+    oper->UnInit();
+    EXPECT_TRUE(IsEmptyDirectory(dir.Path()));
+}
+
+TEST(StoreScratchFile, InitCreatesTheFourTablesAsWritten) {
+    TempDir dir;
+    auto oper = std::make_unique<CDataOper>();
+    ASSERT_TRUE(oper->Init(dir.Path().c_str()));
+
+    // SQLite keeps each statement's text from the table name on, so the column
+    // definitions, double blanks included, are exactly what Init sent.
+    EXPECT_EQ(Peek(oper->DbPath())
+                  .Column("SELECT sql FROM sqlite_master WHERE type = 'table' ORDER BY name"),
+              (std::vector<std::string>{
+                  "CREATE TABLE CAMERAINFO(ID NUMERIC NOT NULL,DEVID INTEGER NOT NULL,CELLID "
+                  "INTEGER NOT NULL,CELLTYPE INTEGER NOT NULL,CHANNELNO INTEGER NOT "
+                  "NULL,INDEXCODE TEXT NOT NULL,CAMNAME TEXT NULL,CAMTYPE INTEGER NOT "
+                  "NULL,MATRIXCODE TEXT NOT NULL,SEQINDEX INTEGER NOT NULL,STATUS INTEGER NOT "
+                  "NULL,RECLOC TEXT NOT NULL,PRIVILEGE TEXT NOT NULL,CASCADID INTEGER NOT "
+                  "NULL,VRMID INTEGER NOT NULL,VTDUID INTEGER NOT NULL,VAGID  INTEGER NOT "
+                  "NULL,DEVTAG TEXT NOT NULL,RECGUID TEXT NOT NULL,MULTIIP TEXT NOT "
+                  "NULL,TRANSPATH TEXT NOT NULL,TRANSCNT  INTEGER NOT NULL,MOD INTEGER NOT "
+                  "NULL,ISGROUP INTEGER NOT NULL,PRIMARY KEY(ID))",
+                  "CREATE TABLE DEVICEINFO(ID NUMERIC NOT NULL,DEVNAME TEXT NULL,INDEXCODE "
+                  "TEXT NULL,IP TEXT NULL,PORT INTEGER NULL,DOMAINID INTEGER NULL,USERNAME "
+                  "TEXT NULL,PASSWORD TEXT NULL,DEVTYPE INTEGER NOT NULL,PRIMARY KEY(ID))",
+                  "CREATE TABLE IOINFO(ID NUMERIC NOT NULL,DEVID INTEGER NOT NULL,CELLID "
+                  "INTEGER NOT NULL,IOTYPE INTEGER NOT NULL,INDEXCODE TEXT NOT NULL,IONAME "
+                  "TEXT NOT NULL,PRIMARY KEY(ID))",
+                  "CREATE TABLE TALKCHANNEL(ID NUMERIC NOT NULL,DEVID INTEGER NOT NULL,CELLID "
+                  "INTEGER NOT NULL,CHANNELNO INTEGER NOT NULL,INDEXCODE TEXT NOT "
+                  "NULL,TALKNAME TEXT NOT NULL,PRIMARY KEY(ID))"}));
+    oper->UnInit();
+}
+
+// A file claimed by another instance is neither taken nor deleted, not even by the
+// UnInit after the refused Init; once it is let go, the next Init replaces it.
+TEST(StoreScratchFile, AFileHeldByAnotherClaimIsNeitherTakenNorDeleted) {
+    TempDir dir;
+    auto oper = std::make_unique<CDataOper>();
+    const std::string path = ScratchPathFor(dir.Path(), oper.get());
+    vellum::platform::ScratchFile holder;
+    ASSERT_TRUE(holder.Claim(path));
+    WriteFile(path, "held by another instance");
+
+    EXPECT_FALSE(oper->Init(dir.Path().c_str()));
+    oper->UnInit();
+    EXPECT_EQ(ReadFile(path), "held by another instance");
+
+    holder.Release();
+    ASSERT_TRUE(oper->Init(dir.Path().c_str()));
+    EXPECT_EQ(Peek(path).Count("IOINFO"), 0);
+    oper->UnInit();
+    EXPECT_FALSE(Exists(path));
 }
 
 }  // namespace

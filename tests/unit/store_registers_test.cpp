@@ -75,6 +75,7 @@ TEST(ValueRegisters, MaxLevelIsOneLessThanTheLevelCount) {
     EXPECT_EQ(oper->GetMaxLevel(), -1);
 }
 
+// The copy handed out has a null next; a miss leaves the caller's record untouched.
 TEST(KeyedRecords, ALaterRecordWithTheSameKeyReplacesTheEarlierOne) {
     auto oper = std::make_unique<CDataOper>();
     KEYED_INFO third = Keyed(5, 0x33);
@@ -85,40 +86,21 @@ TEST(KeyedRecords, ALaterRecordWithTheSameKeyReplacesTheEarlierOne) {
 
     oper->SetKeyedInfoList(&first);
 
-    KEYED_INFO out{};
+    KEYED_INFO out = Keyed(0, 0xEE);
+    out.next = &out;
     ASSERT_TRUE(oper->GetKeyedInfo(&out, 5));
     EXPECT_EQ(out.key, 5);
+    EXPECT_EQ(out.next, nullptr);
     EXPECT_EQ(std::memcmp(out.payload, third.payload, sizeof out.payload), 0);
     ASSERT_TRUE(oper->GetKeyedInfo(&out, 7));
     EXPECT_EQ(std::memcmp(out.payload, second.payload, sizeof out.payload), 0);
     // Only two entries: no key between or around them answers.
-    for (int key : {-1, 0, 4, 6, 8}) EXPECT_FALSE(oper->GetKeyedInfo(&out, key)) << key;
-}
-
-TEST(KeyedRecords, TheCopyHandedOutHasANullNext) {
-    auto oper = std::make_unique<CDataOper>();
-    KEYED_INFO tail = Keyed(2, 0x02);
-    KEYED_INFO head = Keyed(1, 0x01);
-    head.next = &tail;
-    oper->SetKeyedInfoList(&head);
-
-    KEYED_INFO out = Keyed(0, 0xEE);
-    out.next = &out;
-    ASSERT_TRUE(oper->GetKeyedInfo(&out, 1));
-    EXPECT_EQ(out.next, nullptr);
-    EXPECT_EQ(out.key, 1);
-}
-
-TEST(KeyedRecords, AMissLeavesTheCallersRecordUntouched) {
-    auto oper = std::make_unique<CDataOper>();
-    KEYED_INFO stored = Keyed(3, 0x03);
-    oper->SetKeyedInfoList(&stored);
-
-    KEYED_INFO out = Keyed(99, 0xEE);
-    out.next = &stored;
+    out.next = &first;
     const KEYED_INFO before = out;
-    EXPECT_FALSE(oper->GetKeyedInfo(&out, 4));
-    EXPECT_EQ(std::memcmp(&out, &before, sizeof out), 0);
+    for (int key : {-1, 0, 4, 6, 8}) {
+        EXPECT_FALSE(oper->GetKeyedInfo(&out, key)) << key;
+        EXPECT_EQ(std::memcmp(&out, &before, sizeof out), 0) << key;
+    }
 }
 
 TEST(KeyedRecords, LaterDepositsAddAndANullListChangesNothing) {
