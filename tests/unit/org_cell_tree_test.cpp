@@ -212,6 +212,15 @@ TEST_F(CellTreeLevel, LevelsFollowParentsAndOwners) {
     EXPECT_EQ(m_store.GetCellLevel(2, 2), -1);
 }
 
+TEST_F(CellTreeLevel, CyclicParentsEndWithMinusOne) {
+    Deposit({Cell(1, 0, "r"), Cell(5, 6, "a"), Cell(6, 5, "b"), Cell(7, 7, "self"),
+             Cell(8, 5, "below")});
+    EXPECT_EQ(m_store.GetCellLevel(5, 1), -1);
+    EXPECT_EQ(m_store.GetCellLevel(7, 1), -1);
+    EXPECT_EQ(m_store.GetCellLevel(8, 1), -1);
+    EXPECT_EQ(m_store.GetCellLevel(1, 1), 0);
+}
+
 using CellTreeChildren = CellTreeTest;
 
 TEST_F(CellTreeChildren, TopLevelTypeTwoCellsComeFirstEachGroupInSortOrderThenId) {

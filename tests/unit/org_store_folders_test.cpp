@@ -116,6 +116,15 @@ TEST_F(StoreFolderDelete, UncachedIdRemovesNothingNotEvenItsChildren) {
     EXPECT_EQ(m_store.GetStoreResCount(1), 1);
 }
 
+TEST_F(StoreFolderDelete, CycleInParentLinksEnds) {
+    Deposit({Folder(1, 2, "a"), Folder(2, 1, "b"), Folder(3, 2, "c"), Folder(4, 9, "kept")});
+    m_store.DeleteStoreFolder(1);
+    EXPECT_FALSE(Cached(1));
+    EXPECT_FALSE(Cached(2));
+    EXPECT_FALSE(Cached(3));
+    EXPECT_TRUE(Cached(4));
+}
+
 using StoreFolderRename = StoreFolderTest;
 
 TEST_F(StoreFolderRename, LongNameIsCutAfter258Characters) {

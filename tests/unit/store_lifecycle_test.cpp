@@ -46,6 +46,23 @@ TEST_F(StoreKey, IsThirtyTwoRandomBytesEvenWhenSomeAreZero) {
     EXPECT_TRUE(sawZeroByte) << "no key with a zero byte came up";
 }
 
+TEST_F(StoreKey, IsTheFixedTextWhenRandomBytesCannotBeHad) {
+    TempDir dir;
+    auto oper = std::make_unique<CDataOper>();
+    vellum::fault::Random().Arm(0, -1);
+
+    ASSERT_TRUE(oper->Init(dir.Path().c_str()));
+    EXPECT_EQ(oper->Key(), std::string(kFixedKey, 32));
+    oper->UnInit();
+
+    // The fixed key is only a fallback: with random bytes back, Init makes a real one.
+    vellum::fault::Random().Disarm();
+    ASSERT_TRUE(oper->Init(dir.Path().c_str()));
+    EXPECT_EQ(oper->Key().size(), 32u);
+    EXPECT_NE(oper->Key(), kFixedKey);
+    oper->UnInit();
+}
+
 TEST_F(StoreKey, InitAfterUnInitMakesANewKey) {
     TempDir dir;
     auto oper = std::make_unique<CDataOper>();
