@@ -16,8 +16,8 @@ if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
     exit 1
 fi
 # Where qemu's user-mode emulator runs the loader (see deps.sh), a Windows program with
-# several threads crashes at random, whatever it does; tests that need threads read
-# this and skip.
+# several threads crashes at random, whatever it does, and two programs at once have
+# hung; tests that need threads or a second program read this and skip.
 if [[ -f /proc/sys/fs/binfmt_misc/qemu-i386 ]] &&
     grep -qx enabled /proc/sys/fs/binfmt_misc/qemu-i386; then
     export VELLUM_WINE_EMULATED=1

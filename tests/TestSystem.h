@@ -32,9 +32,10 @@ inline std::string ProgramPath() {
 #endif
 }
 
-// Whether threads can be tested in this process. Wine run by qemu's user-mode emulator
-// (scripts/wine-run.sh says so) crashes programs that start threads, at random.
-inline bool ThreadsAreEmulatedUnreliably() {
+// Whether this process runs under Wine on qemu's user-mode emulator (scripts/wine-run.sh
+// says so). There a program that starts threads crashes at random, and two Windows
+// programs at once have hung: tests that need threads or a second program skip.
+inline bool RunsUnderEmulatedWine() {
 #if defined(_WIN32)
     return std::getenv("VELLUM_WINE_EMULATED") != nullptr;
 #else

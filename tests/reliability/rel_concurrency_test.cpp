@@ -156,7 +156,7 @@ constexpr const char* kNoThreadsHere = "threads crash at random under Wine on qe
 class Concurrency : public store_test::FaultSafeTest {
 protected:
     void SetUp() override {
-        if (vellum_test::ThreadsAreEmulatedUnreliably()) GTEST_SKIP() << kNoThreadsHere;
+        if (vellum_test::RunsUnderEmulatedWine()) GTEST_SKIP() << kNoThreadsHere;
     }
     store_test::TempDir m_dir;
     store_test::LogCapture m_log;  // the camera deposits log a line each
@@ -227,7 +227,7 @@ TEST_F(Concurrency, EightWorkersWithAnInstanceEachEndAsASingleThreadedReplay) {
 // Run alone (as CTest runs each case in a process of its own), the module's first
 // look at its settings happens here, from eight threads at once.
 TEST(ConcurrentFirstUse, EightInstancesReadTheirSettingsForTheFirstTimeTogether) {
-    if (vellum_test::ThreadsAreEmulatedUnreliably()) GTEST_SKIP() << kNoThreadsHere;
+    if (vellum_test::RunsUnderEmulatedWine()) GTEST_SKIP() << kNoThreadsHere;
     store_test::TempDir dir;
     store_test::LogCapture log;
     std::atomic<int> waiting{kWorkers};
