@@ -31,7 +31,8 @@ TEST_F(CameraWrites, AnyNonZeroStatusByteIsStoredAsOneAndOnlyOneReadsOnline) {
     EXPECT_TRUE(read.STATUS);
     EXPECT_EQ(store_test::Peek(m_t.Path()).Column("SELECT STATUS FROM CAMERAINFO ORDER BY ID"),
               (std::vector<std::string>{"1", "0"}));
-    m_t.Change(1, 2);
+    CAMERA_STATUS change = {1, 2, nullptr};
+    m_t.statistics.UpdateCameraStatus(&change);
     EXPECT_EQ(store_test::Peek(m_t.Path()).Column("SELECT STATUS FROM CAMERAINFO ORDER BY ID"),
               (std::vector<std::string>{"2", "0"}));
     ASSERT_TRUE(m_t.cameras.GetCameraByID(&read, 1));

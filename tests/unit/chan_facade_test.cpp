@@ -15,33 +15,27 @@ using chan_test::Org;
 using ChannelFacade = chan_test::ChannelTest;
 
 // Read afresh at each ask: only Version 6731 enciphers, only camera_index_sort 1 lists
-// by descending SEQINDEX; no file means neither.
+// by descending SEQINDEX; no file means neither. The instance's reader and key reach
+// the camera table (its order setting: PlatformFaults in rel_platform_faults).
 TEST_F(ChannelFacade, TheSettingsFileBesideTheModuleReachesTheCameraTable) {
     const char* const both = "[Tvwall]\nVersion=6731\n[ResTree]\ncamera_index_sort=1\n";
-    const struct {
-        const char* content;
-        bool set;
-    } cases[] = {{nullptr, false},
-                 {both, true},
-                 {"[Tvwall]\nVersion=6730\n[ResTree]\ncamera_index_sort=2\n", false},
-                 {"[ResTree]\ncamera_index_sort=0\n", false},
-                 {nullptr, false}};
     const ModuleSettings settings;
-    for (const auto& c : cases) {
+    for (const char* content :
+         {"", both, "[Tvwall]\nVersion=6730\n[ResTree]\ncamera_index_sort=2\n", ""}) {
         std::unique_ptr<ConfigFile> file;
-        if (c.content != nullptr) file = std::make_unique<ConfigFile>(c.content);
-        EXPECT_EQ(settings.TransPathEnciphered(), c.set) << (c.content ? c.content : "no file");
-        EXPECT_EQ(settings.CamerasByDescendingSeqIndex(), c.set) << (c.content ? c.content : "");
+        if (*content != '\0') file = std::make_unique<ConfigFile>(content);
+        EXPECT_EQ(settings.TransPathEnciphered(), content == both) << content;
+        EXPECT_EQ(settings.CamerasByDescendingSeqIndex(), content == both) << content;
     }
     ConfigFile file(both);
-    StoreCameras({Camera(1, 7, 2, 1), Camera(2, 7, 2, 2)});
-    CAMERA_INFO* head = nullptr;
-    ASSERT_TRUE(m_store.GetCameraList(&head, 2, 7));
-    EXPECT_STREQ(head->TRANSPATH, "rtsp://10.0.0.1/2");
-    EXPECT_EQ(chan_test::Ids(head), (std::vector<int32_t>{2, 1}));
-    const std::string stored = store_test::Peek(m_store.DbPath())
-                                   .Column("SELECT TRANSPATH FROM CAMERAINFO WHERE ID = 2")[0];
-    EXPECT_EQ(stored.find("10.0.0.1"), std::string::npos);
+    StoreCameras({Camera(2)});
+    CAMERA_INFO read;
+    ASSERT_TRUE(m_store.GetCameraByID(&read, 2));
+    EXPECT_STREQ(read.TRANSPATH, "rtsp://10.0.0.1/2");
+    EXPECT_EQ(store_test::Peek(m_store.DbPath())
+                  .Column("SELECT TRANSPATH FROM CAMERAINFO")[0]
+                  .find("10.0.0.1"),
+              std::string::npos);
 }
 
 TEST_F(ChannelFacade, ClearAllEmptiesTheUserOrgListAndNeitherEmptiesTheStatistics) {

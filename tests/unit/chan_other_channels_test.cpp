@@ -20,6 +20,14 @@ using chan_test::SetText;
 using chan_test::Talk;
 using ChannelTables = chan_test::TablesTest;
 
+// Whether `read` finds a record equal to `written`, byte for byte, but for its next.
+template <class Record, class Read>
+bool ReadsBack(Record written, Read read) {
+    Record record = Sentinel<Record>();
+    written.next = nullptr;
+    return read(&record) && std::memcmp(&record, &written, sizeof record) == 0;
+}
+
 // A second record of an identifier is rejected without failing its list; the first
 // reads back as it was written, byte for byte. The talk table orders its columns
 // otherwise than the record.
@@ -50,25 +58,12 @@ TEST_F(ChannelTables, EachFieldLandsInItsColumnAndTheFirstRowOfAnIdReadsBackWhol
               std::vector<std::string>{"4|device|DEV-4|10.1.2.3|8004|9|operator|pa'ss\"word|3"});
     EXPECT_EQ(peek.Column("SELECT ID||','||DEVID||','||CELLID||','||CHANNELNO FROM TALKCHANNEL"),
               std::vector<std::string>{"1,2,5,3"});
-    cameras[0].next = nullptr;
-    ios[0].next = nullptr;
-    devices[0].next = nullptr;
-    talks[0].next = nullptr;
-    CAMERA_INFO camera = Sentinel<CAMERA_INFO>();
-    IO_INFO io = Sentinel<IO_INFO>();
-    DEVICE_INFO device = Sentinel<DEVICE_INFO>();
-    DEVICE_INFO byCode = Sentinel<DEVICE_INFO>();
-    TALK_CHANNEL talk = Sentinel<TALK_CHANNEL>();
-    ASSERT_TRUE(m_t.cameras.GetCameraByID(&camera, 42));
-    ASSERT_TRUE(m_t.ios.GetIOByID(&io, 1));
-    ASSERT_TRUE(m_t.devices.GetDeviceByID(&device, 4));
-    ASSERT_TRUE(m_t.devices.GetDeviceByIndexCode(&byCode, "DEV-4"));
-    ASSERT_TRUE(m_t.talks.GetTalkChannelByID(&talk, 1));
-    EXPECT_EQ(std::memcmp(&camera, &cameras[0], sizeof camera), 0);
-    EXPECT_EQ(std::memcmp(&io, &ios[0], sizeof io), 0);
-    EXPECT_EQ(std::memcmp(&device, &devices[0], sizeof device), 0);
-    EXPECT_EQ(std::memcmp(&byCode, &devices[0], sizeof device), 0);
-    EXPECT_EQ(std::memcmp(&talk, &talks[0], sizeof talk), 0);
+    EXPECT_TRUE(ReadsBack(cameras[0], [&](auto* r) { return m_t.cameras.GetCameraByID(r, 42); }));
+    EXPECT_TRUE(ReadsBack(ios[0], [&](auto* r) { return m_t.ios.GetIOByID(r, 1); }));
+    EXPECT_TRUE(ReadsBack(devices[0], [&](auto* r) { return m_t.devices.GetDeviceByID(r, 4); }));
+    EXPECT_TRUE(ReadsBack(devices[0],
+                          [&](auto* r) { return m_t.devices.GetDeviceByIndexCode(r, "DEV-4"); }));
+    EXPECT_TRUE(ReadsBack(talks[0], [&](auto* r) { return m_t.talks.GetTalkChannelByID(r, 1); }));
     EXPECT_FALSE(m_t.cameras.SetCameraList(nullptr));
     EXPECT_FALSE(m_t.cameras.DeleteCameras(nullptr));
     EXPECT_FALSE(m_t.ios.SetIOList(nullptr));
@@ -77,18 +72,19 @@ TEST_F(ChannelTables, EachFieldLandsInItsColumnAndTheFirstRowOfAnIdReadsBackWhol
 }
 
 // Codes compare as text, leading zeros too, and a hit is the first matching row; one
-// longer than the 63 characters of a field, or none, matches nothing and writes
-// nothing. The privilege check takes codes up to 79 characters: longer than a field
-// they are allowed nothing, and a longer one is refused.
+// longer than the 63 characters of a field (even one a stored row holds), or none,
+// matches nothing and writes nothing. The privilege check takes codes up to 79
+// characters: longer than a field they are allowed nothing, and a longer one is refused.
 TEST_F(ChannelTables, ACodeIsLookedUpExactlyAndOneTooLongForItsFieldMatchesNothing) {
     const std::string code(63, 'k');
     std::vector<CAMERA_INFO> cameras = {Camera(2), Camera(1)};
     std::vector<IO_INFO> ios = {Io(1, 5)};
     std::vector<DEVICE_INFO> devices = {Device(1)};
     std::vector<TALK_CHANNEL> talks = {Talk(1, 5), Talk(2, 5)};
-    for (char* field : {cameras[0].INDEXCODE, cameras[1].INDEXCODE, ios[0].INDEXCODE,
-                        devices[0].INDEXCODE, talks[0].INDEXCODE})
+    for (char* field :
+         {cameras[0].INDEXCODE, ios[0].INDEXCODE, devices[0].INDEXCODE, talks[0].INDEXCODE})
         std::strcpy(field, code.c_str());
+    std::memset(cameras[1].INDEXCODE, 'k', 64);  // unterminated: stored as 64 characters
     SetText(talks[1].INDEXCODE, "000123");
     ASSERT_TRUE(m_t.cameras.SetCameraList(Linked(cameras)));
     ASSERT_TRUE(m_t.ios.SetIOList(Linked(ios)));

@@ -82,7 +82,6 @@ inline CAMERA_INFO Camera(int32_t id, int32_t cellId = 7, int32_t cellType = 2,
     camera.CAMTYPE = Plus(id, 7);
     SetText(camera.MATRIXCODE, std::to_string(Plus(id, 1000)));
     camera.SEQINDEX = seqIndex;
-    camera.STATUS = false;
     camera.CASCADID = Plus(id, 11);
     SetText(camera.RECLOC, "recloc " + n);
     SetText(camera.PRIVILEGE, "1,3");
@@ -219,21 +218,7 @@ struct Tables {
         CreateChannelIndexes(storage);
     }
     std::string Path() const { return dir.File("db"); }
-    bool StoreCameras(std::vector<CAMERA_INFO> list) {
-        return cameras.SetCameraList(Linked(list));
-    }
-    void Change(int32_t id, int32_t status) {
-        CAMERA_STATUS change = {id, status, nullptr};
-        statistics.UpdateCameraStatus(&change);
-    }
-    void SetStats(std::vector<USER_ORG> stats) { statistics.SetUserOrgStatList(Linked(stats)); }
-    // "online/total" of an entry, or "none".
-    std::string Stat(int orgId) const {
-        int online = -7, total = -7;
-        if (!statistics.GetUserOrgStat(orgId, &online, &total)) return "none";
-        return std::to_string(online) + "/" + std::to_string(total);
-    }
-
+    bool StoreCameras(std::vector<CAMERA_INFO> list) { return cameras.SetCameraList(Linked(list)); }
     store_test::TempDir dir;
     CDataStorage storage;
     std::string key = std::string(32, 'k');
