@@ -1,7 +1,6 @@
-// Helpers shared by the channel-table and reliability tests: an initialised instance in
-// a private directory, one builder per channel record with distinct field values, the
-// settings file beside the test program, and the sentinel fill that shows whether a
-// caller's record was written.
+// Helpers shared by the channel-table and reliability tests: the channel components over
+// a scratch file of their own, an initialised instance, one builder per channel record,
+// the settings file beside the test program, and a sentinel fill.
 #ifndef VELLUM_TESTS_UNIT_CHAN_TEST_SUPPORT_H
 #define VELLUM_TESTS_UNIT_CHAN_TEST_SUPPORT_H
 
@@ -13,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "channels/CameraColumns.h"
+#include "channels/ChannelSchema.h"
 #include "org_test_support.h"
 #include "store/DataOper.h"
 #include "store/ModuleConfig.h"
@@ -27,9 +28,8 @@ using org_test::Linked;
 using org_test::SetText;
 using org_test::TakeList;
 
-// Every channel test reads the settings file beside the test program (its absence
-// too), and CTest runs test cases as parallel processes: each channel test holds this
-// lock for its whole length, so no other one writes or removes the file meanwhile.
+// CTest runs test cases as parallel processes: a test that reads the settings file
+// beside the program (or its absence) holds this lock, so no other one changes it.
 class ConfigLock {
 public:
     ConfigLock() : m_lock(std::string(GetModuleDir()) + "DefCfg.ini.lock") {}
@@ -67,8 +67,7 @@ inline int32_t Plus(int32_t id, uint32_t k) {
     return static_cast<int32_t>(static_cast<uint32_t>(id) + k);
 }
 
-// A camera whose every field holds a value derived from `id`, so that a field read
-// from the wrong column shows.
+// Every field derived from `id`, so that a field read from the wrong column shows.
 inline CAMERA_INFO Camera(int32_t id, int32_t cellId = 7, int32_t cellType = 2,
                           int32_t seqIndex = 0) {
     CAMERA_INFO camera = Zeroed<CAMERA_INFO>();
@@ -83,7 +82,6 @@ inline CAMERA_INFO Camera(int32_t id, int32_t cellId = 7, int32_t cellType = 2,
     camera.CAMTYPE = Plus(id, 7);
     SetText(camera.MATRIXCODE, std::to_string(Plus(id, 1000)));
     camera.SEQINDEX = seqIndex;
-    camera.STATUS = false;
     camera.CASCADID = Plus(id, 11);
     SetText(camera.RECLOC, "recloc " + n);
     SetText(camera.PRIVILEGE, "1,3");
@@ -146,15 +144,13 @@ inline TALK_CHANNEL Talk(int32_t id, int32_t cellId, const std::string& name = "
     return talk;
 }
 
-// Consecutive identifiers from `first`, `count` of them.
 inline std::vector<int32_t> Range(int32_t first, int32_t count) {
     std::vector<int32_t> ids;
     for (int32_t i = 0; i < count; ++i) ids.push_back(first + i);
     return ids;
 }
 
-// The IDs of a handed-out list, freeing it as the client does and nulling the head
-// for the next query.
+// The IDs of a handed-out list, freed, and the head nulled for the next query.
 template <class Record>
 std::vector<int32_t> Ids(Record*& head) {
     std::vector<int32_t> ids;
@@ -201,6 +197,45 @@ protected:
     store_test::TempDir m_dir;
     store_test::LogCapture m_log;  // keeps the per-camera log lines off standard error
     CDataOper m_store;
+};
+
+struct FakeSettings final : ChannelSettings {
+    bool enciphered = false;
+    bool descending = false;
+    bool TransPathEnciphered() const override { return enciphered; }
+    bool CamerasByDescendingSeqIndex() const override { return descending; }
+};
+
+// The channel components as CDataOper joins them, over a scratch file of their own,
+// with settings as plain flags: no Init, no settings file.
+struct Tables {
+    Tables() {
+        EXPECT_TRUE(storage.OpenFile(dir.File("db")));
+        for (const std::string& table :
+             {camera_columns::TableDefinition(), std::string(IoTable::kDefinition),
+              std::string(DeviceTable::kDefinition), std::string(TalkTable::kDefinition)})
+            EXPECT_EQ(storage.ExecuteSql(table), 0);
+        CreateChannelIndexes(storage);
+    }
+    std::string Path() const { return dir.File("db"); }
+    bool StoreCameras(std::vector<CAMERA_INFO> list) { return cameras.SetCameraList(Linked(list)); }
+    store_test::TempDir dir;
+    CDataStorage storage;
+    std::string key = std::string(32, 'k');
+    FakeSettings settings;
+    CellTree cells;
+    OrgStatistics statistics{storage, cells};
+    CameraTable cameras{storage, key, settings, statistics};
+    IoTable ios{storage};
+    DeviceTable devices{storage};
+    TalkTable talks{storage};
+};
+
+// Tables for one test; the log capture keeps the per-camera lines off standard error.
+class TablesTest : public store_test::FaultSafeTest {
+protected:
+    store_test::LogCapture m_log;
+    Tables m_t;
 };
 
 }  // namespace chan_test
