@@ -82,6 +82,7 @@ bool GrantsPrivilege(const CAMERA_INFO& camera, int privilegeType) {
 
 bool CameraTable::ReadOneCamera(CAMERA_INFO* out, const char* sql,
                               std::initializer_list<SqlParam> params) {
+    if (out == nullptr) return false;
     bool found = false;
     if (m_storage.BeginRead(sql, params) && m_storage.ReadNext()) {
         std::memset(static_cast<void*>(out), 0, sizeof *out);
@@ -120,6 +121,7 @@ bool CameraTable::GetCameraByID(CAMERA_INFO* out, int id) {
 }
 
 bool CameraTable::CheckCameraPrivilegeByID(int privilegeType, int id, bool* allowed) {
+    if (allowed == nullptr) return false;
     CAMERA_INFO camera;
     std::memset(static_cast<void*>(&camera), 0, sizeof camera);
     if (!m_storage.BeginRead(channel_sql::kCameraById, {id})) {
@@ -136,6 +138,7 @@ bool CameraTable::CheckCameraPrivilegeByID(int privilegeType, int id, bool* allo
 
 bool CameraTable::CheckCameraPrivilegeByIndexCode(int privilegeType, const char* indexCode,
                                                 bool* allowed) {
+    if (allowed == nullptr) return false;
     CAMERA_INFO camera;
     std::memset(static_cast<void*>(&camera), 0, sizeof camera);
     *allowed = false;
@@ -157,7 +160,7 @@ bool CameraTable::CheckCameraPrivilegeByIndexCode(int privilegeType, const char*
 
 // The list belongs to the caller, who frees it with FreeCameraList.
 bool CameraTable::GetCameraListByIDs(CAMERA_INFO** out, const char* ids) {
-    if (ids == nullptr) return false;
+    if (out == nullptr || ids == nullptr) return false;
     std::vector<int> identifiers;
     for (const std::string& piece : SplitAtCommas(ids))
         identifiers.push_back(ParseIdentifier(piece));
@@ -189,6 +192,7 @@ bool CameraTable::GetCameraByIndexCode(CAMERA_INFO* out, const char* indexCode) 
 // each code without a record, followed by ",".
 bool CameraTable::GetCameraListByIndexCodes(CAMERA_INFO** out, const char* codes,
                                           std::string* notFound) {
+    if (out == nullptr || notFound == nullptr) return false;
     notFound->clear();
     if (codes == nullptr) return false;
     const std::vector<std::string> pieces = SplitAtCommas(codes);

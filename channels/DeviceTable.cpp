@@ -35,6 +35,7 @@ void ReadDeviceRow(CDataStorage& storage, DEVICE_INFO* device) {
 // The first row of `sql` into `device`; false and `device` untouched when none.
 bool ReadOneDevice(CDataStorage& storage, DEVICE_INFO* device, const char* sql,
                    std::initializer_list<SqlParam> params) {
+    if (device == nullptr) return false;
     bool found = false;
     if (storage.BeginRead(sql, params) && storage.ReadNext()) {
         ReadDeviceRow(storage, device);

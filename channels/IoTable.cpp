@@ -34,6 +34,7 @@ void ReadIORow(CDataStorage& storage, IO_INFO* io) {
 // The first row of `sql` into `io`; false and `io` untouched when there is none.
 bool ReadOneIO(CDataStorage& storage, IO_INFO* io, const char* sql,
                std::initializer_list<SqlParam> params) {
+    if (io == nullptr) return false;
     bool found = false;
     if (storage.BeginRead(sql, params) && storage.ReadNext()) {
         ReadIORow(storage, io);

@@ -123,6 +123,7 @@ void OrgStatistics::SetUserOrgStatList(const USER_ORG* list) {
 }
 
 bool OrgStatistics::GetUserOrgStat(int orgId, int* onlineCount, int* cameraCount) const {
+    if (onlineCount == nullptr || cameraCount == nullptr) return false;
     auto entry = m_mapUserOrgStat.find(orgId);
     if (entry == m_mapUserOrgStat.end()) return false;
     *onlineCount = entry->second.onlineCount;

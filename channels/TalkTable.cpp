@@ -35,6 +35,7 @@ void ReadTalkChannelRow(CDataStorage& storage, TALK_CHANNEL* talk) {
 // The first row of `sql` into `talk`; false and `talk` untouched when there is none.
 bool ReadOneTalkChannel(CDataStorage& storage, TALK_CHANNEL* talk, const char* sql,
                         std::initializer_list<SqlParam> params) {
+    if (talk == nullptr) return false;
     bool found = false;
     if (storage.BeginRead(sql, params) && storage.ReadNext()) {
         ReadTalkChannelRow(storage, talk);

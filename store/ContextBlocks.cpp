@@ -1,5 +1,6 @@
 // The context blocks, the keyed records and the two integer registers: host data the
-// module only copies in and out. The block and register copies take no lock.
+// module only copies in and out. The block and register copies take no lock. A null
+// buffer or record is ignored: the host's pointer is the only thing these trust.
 #include <cstdint>
 #include <cstring>
 
@@ -7,22 +8,27 @@
 #include "libs/records/RecordText.h"
 
 void CDataOper::GetInstanceContext(void* buffer788) {
+    if (buffer788 == nullptr) return;
     std::memcpy(buffer788, m_instanceContext, sizeof m_instanceContext);
 }
 
 void CDataOper::SetInstanceContext(const void* buffer788) {
+    if (buffer788 == nullptr) return;
     std::memcpy(m_instanceContext, buffer788, sizeof m_instanceContext);
 }
 
 void CDataOper::SetTransientContext(const void* buffer528) {
+    if (buffer528 == nullptr) return;
     std::memcpy(m_transientContext, buffer528, sizeof m_transientContext);
 }
 
 void CDataOper::GetTransientContext(void* buffer528) {
+    if (buffer528 == nullptr) return;
     std::memcpy(buffer528, m_transientContext, sizeof m_transientContext);
 }
 
 bool CDataOper::GetKeyedInfo(KEYED_INFO* out, int key) {
+    if (out == nullptr) return false;
     StoreLock lock(&m_lock);
     auto found = m_mapKeyedInfo.find(key);
     if (found == m_mapKeyedInfo.end()) return false;
