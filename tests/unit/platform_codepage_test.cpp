@@ -48,27 +48,21 @@ protected:
     CtypeLocale m_locale{"C"};
 };
 
-TEST_F(PlatformCodePageInCLocale, PassesUtf8ThroughBothWays) {
+// UTF-8 passes through both ways; each invalid sequence is replaced and the rest kept.
+TEST_F(PlatformCodePageInCLocale, PassesUtf8ThroughAndReplacesEachInvalidSequence) {
     ASSERT_TRUE(m_locale.Active());
     const std::string text =
         "Camera 7 \xE2\x80\x94 Zo\xC3\xAB \xE6\x9D\xB1\xE4\xBA\xAC \xF0\x9F\x8E\xA5";
     EXPECT_EQ(ToUtf8(text), text);
     EXPECT_EQ(ToHost(text), text);
     EXPECT_EQ(ToUtf8(""), "");
-}
-
-TEST_F(PlatformCodePageInCLocale, ReplacesEachInvalidSequenceAndKeepsTheRest) {
-    ASSERT_TRUE(m_locale.Active());
-    EXPECT_EQ(ToUtf8("ab\xFF"
-                     "cd"),
-              "ab" + kReplacement + "cd");
-    EXPECT_EQ(ToHost("ab\xFF\xFE"
-                     "cd"),
-              "ab" + kReplacement + kReplacement + "cd");
-    EXPECT_EQ(ToUtf8("\xC0\xAF"), kReplacement + kReplacement);                     // overlong '/'
-    EXPECT_EQ(ToUtf8("\xED\xA0\x80"), kReplacement + kReplacement + kReplacement);  // surrogate
-    EXPECT_EQ(ToUtf8("end\xE6\x9D"), "end" + kReplacement);  // cut short: one character
-    EXPECT_EQ(ToUtf8("\xE6\x9Dx"), kReplacement + "x");
+    const std::string r = kReplacement;
+    EXPECT_EQ(ToUtf8("ab\xFF" "cd"), "ab" + r + "cd");
+    EXPECT_EQ(ToHost("ab\xFF\xFE" "cd"), "ab" + r + r + "cd");
+    EXPECT_EQ(ToUtf8("\xC0\xAF"), r + r);             // overlong '/'
+    EXPECT_EQ(ToUtf8("\xED\xA0\x80"), r + r + r);     // surrogate
+    EXPECT_EQ(ToUtf8("end\xE6\x9D"), "end" + r);      // cut short: one character
+    EXPECT_EQ(ToUtf8("\xE6\x9Dx"), r + "x");
 }
 
 class PlatformCodePageInLatin1 : public store_test::FaultSafeTest {
@@ -90,16 +84,12 @@ protected:
     std::unique_ptr<CtypeLocale> m_locale;
 };
 
-TEST_F(PlatformCodePageInLatin1, ConvertsBothWays) {
+// What the code page cannot hold is replaced character by character.
+TEST_F(PlatformCodePageInLatin1, ConvertsBothWaysAndReplacesWhatItCannotHold) {
     EXPECT_EQ(ToUtf8("Zo\xEB \xC0 la"), "Zo\xC3\xAB \xC3\x80 la");
     EXPECT_EQ(ToHost("Zo\xC3\xAB \xC3\x80 la"), "Zo\xEB \xC0 la");
-}
-
-TEST_F(PlatformCodePageInLatin1, ReplacesWhatTheCodePageCannotHoldCharacterByCharacter) {
     EXPECT_EQ(ToHost("Tokyo \xE6\x9D\xB1\xE4\xBA\xAC !"), "Tokyo ?? !");
-    EXPECT_EQ(ToHost("a\xFF"
-                     "b"),
-              "a?b");  // not UTF-8 at all
+    EXPECT_EQ(ToHost("a\xFF" "b"), "a?b");  // not UTF-8 at all
 }
 
 // Descriptors are kept between calls: a conversion cut short by a truncated character,

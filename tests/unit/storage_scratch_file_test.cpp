@@ -1,12 +1,10 @@
 // The scratch file: the storage's claim on it (private creation, no links followed,
 // abandoned files replaced, files of live processes left alone, reconnection), and how
 // a CDataOper joins it (Init names, creates and claims it; UnInit deletes it). The same
-// cases on both systems, but for the file mode and the POSIX lock.
+// cases on both systems, but for the file mode.
 #if defined(_WIN32)
 #include <windows.h>
 #else
-#include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -234,21 +232,6 @@ TEST(StorageScratchFile, RefusesASymbolicLinkAtThePathAndLeavesItsTargetAlone) {
     }
 }
 
-TEST(StorageScratchFile, ReplacesAFileLeftByAnEndedProcessSoItsRowsNeverReappear) {
-    if (vellum_test::RunsUnderEmulatedWine()) GTEST_SKIP() << kNoSecondProgramHere;
-    TempDir dir;
-    const std::string path = dir.File("db");
-    {
-        HoldingChild child(path);
-        ASSERT_TRUE(child.Holding());
-    }  // the child ends without closing anything
-    ASSERT_TRUE(Exists(path));
-
-    CDataStorage storage;
-    ASSERT_TRUE(storage.OpenFile(path));
-    EXPECT_TRUE(Tables(storage).empty());
-}
-
 TEST(StorageScratchFile, ReplacesAnUnclaimedFileWithContent) {
     TempDir dir;
     const std::string path = dir.File("db");
@@ -260,7 +243,9 @@ TEST(StorageScratchFile, ReplacesAnUnclaimedFileWithContent) {
     EXPECT_EQ(ReadFile(path).find("left behind"), std::string::npos);
 }
 
-TEST(StorageScratchFile, RefusesAFileHeldByAnotherLiveProcessAndLeavesItInPlace) {
+// The child ends without closing anything: its file is then abandoned, and replaced so
+// that its rows never reappear.
+TEST(StorageScratchFile, RefusesAFileHeldByAnotherLiveProcessAndReplacesItOnceThatEnds) {
     if (vellum_test::RunsUnderEmulatedWine()) GTEST_SKIP() << kNoSecondProgramHere;
     TempDir dir;
     const std::string path = dir.File("db");
@@ -274,24 +259,9 @@ TEST(StorageScratchFile, RefusesAFileHeldByAnotherLiveProcessAndLeavesItInPlace)
     EXPECT_EQ(ReadFile(path), held);
 
     child.End();
-    ASSERT_TRUE(storage.OpenFile(path));  // now abandoned
+    ASSERT_TRUE(storage.OpenFile(path));
     EXPECT_TRUE(Tables(storage).empty());
 }
-
-#if !defined(_WIN32)  // the POSIX claim is a lock
-TEST(StorageScratchFile, RefusesAFileLockedThroughAnotherDescriptor) {
-    TempDir dir;
-    const std::string path = dir.File("db");
-    WriteFile(path, "");
-    const int handle = open(path.c_str(), O_RDWR);
-    ASSERT_GE(handle, 0);
-    ASSERT_EQ(flock(handle, LOCK_EX | LOCK_NB), 0);
-
-    EXPECT_FALSE(Claimable(path));
-    EXPECT_TRUE(Exists(path));
-    close(handle);
-}
-#endif
 
 // The claim lasts from OpenFile to CloseStorage or destruction, through a reopening of
 // the same path; opening another path moves it. Neither closing deletes the file.
@@ -320,10 +290,7 @@ TEST(StorageScratchFile, TheClaimIsHeldWhileTheConnectionIsAndTheFileOutlivesIt)
     EXPECT_TRUE(Exists(path));
     EXPECT_TRUE(Exists(dir.File("second")));
     EXPECT_TRUE(Claimable(path));
-}
 
-TEST(StorageScratchFile, FailsToOpenInAMissingDirectory) {
-    TempDir dir;
     CDataStorage storage;
     EXPECT_FALSE(storage.OpenFile(dir.File("absent/db")));
     EXPECT_FALSE(storage.IsConnected());
@@ -348,36 +315,24 @@ bool IsEmptyDirectory(const std::string& path) {
     return std::filesystem::directory_iterator(path) == std::filesystem::directory_iterator();
 }
 
-TEST(StoreScratchFile, NullPrefixNamesARelativeDefFileInTheWorkingDirectory) {
-    TempDir dir;
-    WorkingDirectory inside(dir.Path());
-    auto oper = std::make_unique<CDataOper>();
-
-    ASSERT_TRUE(oper->Init(nullptr));
-    const std::string expected = ScratchPathFor("def", oper.get());
-    EXPECT_EQ(oper->DbPath(), expected);
-#if defined(_WIN32)
-    EXPECT_EQ(expected.size(), std::string("defdb_").size() + 8) << expected;
-#else
-    EXPECT_EQ(expected.rfind("defdb_0x", 0), 0u) << expected;
-#endif
-    EXPECT_TRUE(Exists(dir.Path() + expected));
-    oper->UnInit();
-    EXPECT_TRUE(IsEmptyDirectory(dir.Path()));
-}
-
-// The prefix is joined to "db_" and the address; UnInit leaves nothing in its
-// directory, not even the journal that a write makes SQLite use.
+// A null prefix stands for "def", a relative path; the address follows "db_" directly.
+// UnInit leaves nothing in the directory, not even the journal that a write makes
+// SQLite use.
 TEST(StoreScratchFile, InitClaimsThePrefixedFileAndUnInitLeavesNothing) {
-    TempDir dir;
-    auto oper = std::make_unique<CDataOper>();
-    ASSERT_TRUE(oper->Init(dir.Path().c_str()));
-    EXPECT_EQ(oper->DbPath(), ScratchPathFor(dir.Path(), oper.get()));
-    EXPECT_FALSE(Claimable(oper->DbPath()));
-    Peek(oper->DbPath()).Exec("INSERT INTO IOINFO VALUES(1,1,1,0,'io-1','one')");
+    for (const bool nullPrefix : {true, false}) {
+        SCOPED_TRACE(nullPrefix ? "null prefix" : "directory prefix");
+        TempDir dir;
+        WorkingDirectory inside(dir.Path());
+        auto oper = std::make_unique<CDataOper>();
+        ASSERT_TRUE(oper->Init(nullPrefix ? nullptr : dir.Path().c_str()));
+        const std::string path = ScratchPathFor(nullPrefix ? "def" : dir.Path(), oper.get());
+        EXPECT_EQ(oper->DbPath(), path);
+        EXPECT_FALSE(Claimable(path));
+        Peek(path).Exec("INSERT INTO IOINFO VALUES(1,1,1,0,'io-1','one')");
 
-    oper->UnInit();
-    EXPECT_TRUE(IsEmptyDirectory(dir.Path()));
+        oper->UnInit();
+        EXPECT_TRUE(IsEmptyDirectory(dir.Path()));
+    }
 }
 
 TEST(StoreScratchFile, InitCreatesTheFourTablesAsWritten) {

@@ -1,5 +1,6 @@
-// CDataOper's lifecycle beyond the file itself: the key, Init on an open instance,
-// what UnInit and ClearAll empty and keep, and the two lifecycle log lines.
+// CDataOper's lifecycle beyond the file itself (the key, Init on an open instance, what
+// UnInit and ClearAll empty and keep, the lifecycle log lines) and the host's own small
+// stores: the two context blocks, the two integer registers and the keyed records.
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -16,6 +17,9 @@ using store_test::Peek;
 using store_test::TempDir;
 
 constexpr char kFixedKey[] = "3948-61027354###qoplarvex-kmd907";
+constexpr std::size_t kInstanceBlock = 788;
+constexpr std::size_t kTransientBlock = 528;
+constexpr const char* kChannelTables[] = {"CAMERAINFO", "DEVICEINFO", "TALKCHANNEL", "IOINFO"};
 
 // One row in each of the four tables, written past the module.
 void InsertOneRowEach(const std::string& path) {
@@ -28,12 +32,25 @@ void InsertOneRowEach(const std::string& path) {
     peek.Exec("INSERT INTO IOINFO VALUES(1,1,1,0,'io-1','io')");
 }
 
-class StoreKey : public store_test::FaultSafeTest {};
+KEYED_INFO Keyed(int key, unsigned char fill) {
+    KEYED_INFO record{};
+    record.key = key;
+    std::memset(record.payload, fill, sizeof record.payload);
+    return record;
+}
 
-TEST_F(StoreKey, IsThirtyTwoRandomBytesEvenWhenSomeAreZero) {
+void Fill(unsigned char* block, std::size_t size, unsigned step) {
+    for (std::size_t i = 0; i < size; ++i) block[i] = static_cast<unsigned char>(i * step + 1);
+}
+
+using StoreKey = store_test::FaultSafeTest;
+using StoreLog = store_test::FaultSafeTest;
+
+// About one key in eight holds a zero byte; 300 tries miss one with odds ~1e-17.
+TEST_F(StoreKey, IsThirtyTwoNewRandomBytesAtEachInitEvenWhenSomeAreZero) {
     TempDir dir;
     auto oper = std::make_unique<CDataOper>();
-    // About one key in eight holds a zero byte; 300 tries miss one with odds ~1e-17.
+    std::string previous;
     bool sawZeroByte = false;
     for (int attempt = 0; attempt < 300 && !sawZeroByte; ++attempt) {
         ASSERT_TRUE(oper->Init(dir.Path().c_str()));
@@ -41,6 +58,8 @@ TEST_F(StoreKey, IsThirtyTwoRandomBytesEvenWhenSomeAreZero) {
         oper->UnInit();
         ASSERT_EQ(key.size(), 32u);
         ASSERT_NE(key, kFixedKey);
+        ASSERT_NE(key, previous);
+        previous = key;
         sawZeroByte = key.find('\0') != std::string::npos;
     }
     EXPECT_TRUE(sawZeroByte) << "no key with a zero byte came up";
@@ -63,18 +82,6 @@ TEST_F(StoreKey, IsTheFixedTextWhenRandomBytesCannotBeHad) {
     oper->UnInit();
 }
 
-TEST_F(StoreKey, InitAfterUnInitMakesANewKey) {
-    TempDir dir;
-    auto oper = std::make_unique<CDataOper>();
-    ASSERT_TRUE(oper->Init(dir.Path().c_str()));
-    const std::string first = oper->Key();
-    oper->UnInit();
-
-    ASSERT_TRUE(oper->Init(dir.Path().c_str()));
-    EXPECT_NE(oper->Key(), first);
-    oper->UnInit();
-}
-
 // Init on an instance that is already open: the same file is reopened, its rows and
 // the key that enciphered them stay, and the first connection is not leaked.
 TEST(StoreReopen, SecondInitKeepsTheFileItsRowsAndTheKey) {
@@ -86,20 +93,13 @@ TEST(StoreReopen, SecondInitKeepsTheFileItsRowsAndTheKey) {
     InsertOneRowEach(path);
     const std::size_t descriptors = vellum_test::OpenHandleCount();
 
-    ASSERT_TRUE(oper->Init(dir.Path().c_str()));
-    EXPECT_EQ(vellum_test::OpenHandleCount(), descriptors);
-    ASSERT_TRUE(oper->Init(dir.Path().c_str()));
-    EXPECT_EQ(vellum_test::OpenHandleCount(), descriptors);
-
+    for (int again = 0; again < 2; ++again) {
+        ASSERT_TRUE(oper->Init(dir.Path().c_str()));
+        EXPECT_EQ(vellum_test::OpenHandleCount(), descriptors);
+    }
     EXPECT_EQ(oper->DbPath(), path);
     EXPECT_EQ(oper->Key(), key);
-    {
-        Peek peek(path);
-        EXPECT_EQ(peek.Count("CAMERAINFO"), 1);
-        EXPECT_EQ(peek.Count("DEVICEINFO"), 1);
-        EXPECT_EQ(peek.Count("TALKCHANNEL"), 1);
-        EXPECT_EQ(peek.Count("IOINFO"), 1);
-    }
+    for (const char* table : kChannelTables) EXPECT_EQ(Peek(path).Count(table), 1) << table;
     oper->UnInit();
     EXPECT_FALSE(Exists(path));
 }
@@ -126,124 +126,81 @@ TEST(StoreReopen, SecondInitMakesTheFileAnewWhenItVanished) {
     EXPECT_FALSE(Exists(path));
 }
 
-TEST(StoreReopen, InitAfterUnInitStartsFromAnEmptyDatabase) {
-    TempDir dir;
-    auto oper = std::make_unique<CDataOper>();
-    ASSERT_TRUE(oper->Init(dir.Path().c_str()));
-    InsertOneRowEach(oper->DbPath());
-    oper->UnInit();
+// Both empty every cache (here the cells, storage folders and resources and keyed
+// records; the others in their own suites) and keep the instance context, the two
+// registers and the key. UnInit zeroes the transient context and deletes the file;
+// ClearAll keeps both and empties only the camera and device tables.
+TEST(StoreReset, UnInitAndClearAllEmptyTheCachesAndKeepTheRegisters) {
+    for (const bool unInit : {true, false}) {
+        SCOPED_TRACE(unInit ? "UnInit" : "ClearAll");
+        TempDir dir;
+        auto oper = std::make_unique<CDataOper>();
+        ASSERT_TRUE(oper->Init(dir.Path().c_str()));
+        InsertOneRowEach(oper->DbPath());
+        unsigned char instance[kInstanceBlock];
+        unsigned char transient[kTransientBlock];
+        Fill(instance, sizeof instance, 7);
+        Fill(transient, sizeof transient, 5);
+        oper->SetInstanceContext(instance);
+        oper->SetTransientContext(transient);
+        oper->SetLevelCount(4);
+        oper->SetHostValue(-17);
+        KEYED_INFO keyed = Keyed(42, 0x5A);
+        oper->SetKeyedInfoList(&keyed);
+        CELL_INFO cell{};
+        cell.id = 1;
+        cell.cellType = 1;
+        std::strcpy(cell.indexCode, "root");
+        oper->SetCellList(&cell);
+        STORE_FOLDER folder{};
+        folder.id = 3;
+        std::strcpy(folder.name, "folder");
+        oper->SetStoreFolderList(&folder);
+        STORE_RES resource{};
+        resource.folderId = 3;
+        resource.resType = 1;
+        std::strcpy(resource.indexCode, "res");
+        ASSERT_TRUE(oper->SetStoreResList(&resource));
+        ASSERT_TRUE(oper->IsStoreResExist("res", 1));
+        ASSERT_TRUE(oper->GetCellInfo(&cell, 1, 1));
+        ASSERT_TRUE(oper->GetStoreFolderByID(&folder, 3));
+        const std::string key = oper->Key();
 
-    ASSERT_TRUE(oper->Init(dir.Path().c_str()));
-    Peek peek(oper->DbPath());
-    EXPECT_EQ(peek.Count("CAMERAINFO"), 0);
-    EXPECT_EQ(peek.Count("IOINFO"), 0);
-    oper->UnInit();
+        unInit ? oper->UnInit() : oper->ClearAll();
+
+        EXPECT_EQ(Exists(oper->DbPath()), !unInit);
+        if (!unInit) {
+            const std::vector<long> rows = {0, 0, 1, 1};
+            for (std::size_t i = 0; i < rows.size(); ++i)
+                EXPECT_EQ(Peek(oper->DbPath()).Count(kChannelTables[i]), rows[i]);
+        }
+        unsigned char block[kInstanceBlock];
+        const unsigned char zeros[kTransientBlock] = {};
+        oper->GetTransientContext(block);
+        EXPECT_EQ(std::memcmp(block, unInit ? zeros : transient, kTransientBlock), 0);
+        oper->GetInstanceContext(block);
+        EXPECT_EQ(std::memcmp(block, instance, kInstanceBlock), 0);
+        EXPECT_EQ(oper->GetMaxLevel(), 3);
+        EXPECT_EQ(oper->GetHostValue(), -17);
+        EXPECT_EQ(oper->Key(), key);
+        EXPECT_FALSE(oper->GetKeyedInfo(&keyed, 42));
+        EXPECT_FALSE(oper->GetCellInfo(&cell, 1, 1));
+        EXPECT_FALSE(oper->GetStoreFolderByID(&folder, 3));
+        EXPECT_FALSE(oper->IsStoreResExist("res", 1));
+        EXPECT_EQ(oper->GetStoreResCount(3), 0);
+        oper->UnInit();
+    }
 }
 
-// Fills every store that UnInit and ClearAll treat differently.
-struct HostState {
-    unsigned char instance[788];
-    unsigned char transient[528];
-    KEYED_INFO keyed{};
-
-    HostState() {
-        for (std::size_t i = 0; i < sizeof instance; ++i)
-            instance[i] = static_cast<unsigned char>(i * 7 + 1);
-        for (std::size_t i = 0; i < sizeof transient; ++i)
-            transient[i] = static_cast<unsigned char>(i * 5 + 3);
-        keyed.key = 42;
-        std::memset(keyed.payload, 0x5A, sizeof keyed.payload);
-    }
-
-    void Deposit(CDataOper& oper) {
-        oper.SetInstanceContext(instance);
-        oper.SetTransientContext(transient);
-        oper.SetLevelCount(4);
-        oper.SetHostValue(-17);
-        oper.SetKeyedInfoList(&keyed);
-    }
-
-    void ExpectKept(CDataOper& oper) {
-        unsigned char block[788];
-        oper.GetInstanceContext(block);
-        EXPECT_EQ(std::memcmp(block, instance, sizeof block), 0);
-        EXPECT_EQ(oper.GetMaxLevel(), 3);
-        EXPECT_EQ(oper.GetHostValue(), -17);
-    }
-};
-
-bool TransientIs(CDataOper& oper, const unsigned char* expected) {
-    unsigned char block[528];
-    oper.GetTransientContext(block);
-    return std::memcmp(block, expected, sizeof block) == 0;
-}
-
-TEST(StoreUnInit, ZeroesTheTransientContextAndEmptiesTheKeyedRecords) {
-    TempDir dir;
-    auto oper = std::make_unique<CDataOper>();
-    ASSERT_TRUE(oper->Init(dir.Path().c_str()));
-    HostState state;
-    state.Deposit(*oper);
-    CELL_INFO root{};
-    root.id = 1;
-    root.cellType = 1;
-    std::strcpy(root.indexCode, "root");
-    oper->SetCellList(&root);
-    CELL_INFO found{};
-    ASSERT_TRUE(oper->GetCellInfo(&found, 1, 1));
-
-    oper->UnInit();
-
-    const unsigned char zeros[528] = {};
-    EXPECT_TRUE(TransientIs(*oper, zeros));
-    KEYED_INFO out{};
-    EXPECT_FALSE(oper->GetKeyedInfo(&out, 42));
-    EXPECT_FALSE(oper->GetCellInfo(&found, 1, 1));
-    state.ExpectKept(*oper);
-}
-
-TEST(StoreClearAll, EmptiesCamerasAndDevicesButKeepsChannelsFileAndContexts) {
-    TempDir dir;
-    auto oper = std::make_unique<CDataOper>();
-    ASSERT_TRUE(oper->Init(dir.Path().c_str()));
-    InsertOneRowEach(oper->DbPath());
-    HostState state;
-    state.Deposit(*oper);
-    const std::string key = oper->Key();
-
-    oper->ClearAll();
-
-    ASSERT_TRUE(Exists(oper->DbPath()));
-    {
-        Peek peek(oper->DbPath());
-        EXPECT_EQ(peek.Count("CAMERAINFO"), 0);
-        EXPECT_EQ(peek.Count("DEVICEINFO"), 0);
-        EXPECT_EQ(peek.Count("TALKCHANNEL"), 1);
-        EXPECT_EQ(peek.Count("IOINFO"), 1);
-    }
-    EXPECT_TRUE(TransientIs(*oper, state.transient));
-    KEYED_INFO out{};
-    EXPECT_FALSE(oper->GetKeyedInfo(&out, 42));
-    EXPECT_EQ(oper->Key(), key);
-    state.ExpectKept(*oper);
-    oper->UnInit();
-}
-
-// Every line the module writes, as a sink that asks for every level receives it.
-TEST(StoreLog, EveryLineArrivesWordForWordAtASinkThatAsksForIt) {
+// Each line arrives word for word at a sink that asks for every level; Init writes its
+// line also when opening fails, and then answers false.
+TEST_F(StoreLog, TheLifecycleAndCameraLinesArriveWordForWord) {
     TempDir dir;
     auto oper = std::make_unique<CDataOper>();
     LogCapture log;
-
+    vellum::fault::Storage().Arm(0, 1, "OpenFile");
+    EXPECT_FALSE(oper->Init(dir.Path().c_str()));
     ASSERT_TRUE(oper->Init(dir.Path().c_str()));
-    CELL_INFO cell;
-    std::memset(static_cast<void*>(&cell), 0, sizeof cell);
-    cell.id = 1;
-    cell.parentId = 5;  // not cached: the root repair runs
-    cell.cellType = 1;
-    std::strcpy(cell.indexCode, "a");
-    std::strcpy(cell.name, "North");
-    oper->SetCellList(&cell);
     CAMERA_INFO camera;
     std::memset(static_cast<void*>(&camera), 0, sizeof camera);
     camera.ID = 5;
@@ -253,15 +210,10 @@ TEST(StoreLog, EveryLineArrivesWordForWordAtASinkThatAsksForIt) {
     ASSERT_TRUE(oper->SetCameraList(&camera, 0));
     oper->UnInit();
 
+    const std::string init = "<.\\DataOper [102] - CDataOper::Init> <DataOper Init>";
     const std::vector<store_test::LogLine> expected = {
-        {2, "client", "<.\\DataOper [102] - CDataOper::Init> <DataOper Init>"},
-        {3, "tvwall", "<.\\DataOper [331] - CDataOper::SetCellList> <not find root cell>"},
-        {3, "tvwall",
-         "<.\\DataOper [339] - CDataOper::SetCellList> <look for cell, name North id 1 "
-         "parentid 5>"},
-        {3, "tvwall",
-         "<.\\DataOper [356] - CDataOper::SetCellList> <not find root cell, name North id 1 "
-         "parentid 5, set parentid to 0>"},
+        {2, "client", init},
+        {2, "client", init},
         {2, "tvwall",
          "<.\\DataOper [670] - CDataOper::SetCameraList> <setData to sqliteDb Gate,c5,5,4>"},
         {2, "client", "<.\\DataOper [136] - CDataOper::UnInit> <DataOper UnInit>"},
@@ -274,17 +226,70 @@ TEST(StoreLog, EveryLineArrivesWordForWordAtASinkThatAsksForIt) {
     }
 }
 
-class StoreLogFaults : public store_test::FaultSafeTest {};
-
-TEST_F(StoreLogFaults, InitWritesItsLineAlsoWhenOpeningFails) {
-    TempDir dir;
+// A new instance holds zeros; each block comes back whole and is written only up to
+// its own length.
+TEST(ContextBlocks, AreZeroAtFirstAndRoundTripWithinTheirOwnLength) {
     auto oper = std::make_unique<CDataOper>();
-    vellum::fault::Storage().Arm(0, 1, "OpenFile");
-    LogCapture log;
+    EXPECT_EQ(oper->GetHostValue(), 0);
+    EXPECT_EQ(oper->GetMaxLevel(), -1);
+    const unsigned char zeros[kInstanceBlock] = {};
+    const std::size_t sizes[] = {kInstanceBlock, kTransientBlock};
+    for (int pass = 0; pass < 2; ++pass) {
+        unsigned char in[2][kInstanceBlock];
+        Fill(in[0], kInstanceBlock, 31);
+        Fill(in[1], kTransientBlock, 17);
+        if (pass == 1) {
+            oper->SetInstanceContext(in[0]);
+            oper->SetTransientContext(in[1]);
+        }
+        unsigned char out[2][kInstanceBlock + 16];
+        std::memset(out, 0xC3, sizeof out);
+        oper->GetInstanceContext(out[0]);
+        oper->GetTransientContext(out[1]);
+        for (int b = 0; b < 2; ++b) {
+            SCOPED_TRACE(std::to_string(pass) + (b == 0 ? " instance" : " transient"));
+            EXPECT_EQ(std::memcmp(out[b], pass == 0 ? zeros : in[b], sizes[b]), 0);
+            for (std::size_t i = sizes[b]; i < sizes[b] + 16; ++i) EXPECT_EQ(out[b][i], 0xC3) << i;
+        }
+    }
+}
 
-    EXPECT_FALSE(oper->Init(dir.Path().c_str()));
-    ASSERT_EQ(log.Lines().size(), 1u);
-    EXPECT_EQ(log.Lines()[0].text, "<.\\DataOper [102] - CDataOper::Init> <DataOper Init>");
+// The copy handed out has a null next; a miss leaves the caller's record untouched;
+// a later deposit adds, and a null list changes nothing.
+TEST(KeyedRecords, ALaterRecordWithTheSameKeyReplacesTheEarlierOne) {
+    auto oper = std::make_unique<CDataOper>();
+    KEYED_INFO third = Keyed(5, 0x33);
+    KEYED_INFO second = Keyed(7, 0x22);
+    KEYED_INFO first = Keyed(5, 0x11);
+    first.next = &second;
+    second.next = &third;
+    oper->SetKeyedInfoList(&first);
+    KEYED_INFO negative = Keyed(-8, 0x08);
+    oper->SetKeyedInfoList(&negative);
+    oper->SetKeyedInfoList(nullptr);
+
+    KEYED_INFO out = Keyed(0, 0xEE);
+    for (const KEYED_INFO* in : {&third, &second, &negative}) {
+        out.next = &out;
+        ASSERT_TRUE(oper->GetKeyedInfo(&out, in->key));
+        EXPECT_EQ(out.key, in->key);
+        EXPECT_EQ(out.next, nullptr);
+        EXPECT_EQ(std::memcmp(out.payload, in->payload, sizeof out.payload), 0);
+    }
+    out.next = &first;
+    const KEYED_INFO before = out;
+    for (int key : {-9, -1, 0, 4, 6, 8}) {
+        EXPECT_FALSE(oper->GetKeyedInfo(&out, key)) << key;
+        EXPECT_EQ(std::memcmp(&out, &before, sizeof out), 0) << key;
+    }
+}
+
+TEST(ValueRegisters, MaxLevelIsOneLessThanTheLevelCount) {
+    auto oper = std::make_unique<CDataOper>();
+    for (int count : {1, 9, 0}) {
+        oper->SetLevelCount(count);
+        EXPECT_EQ(oper->GetMaxLevel(), count - 1);
+    }
 }
 
 }  // namespace

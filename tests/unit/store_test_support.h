@@ -93,10 +93,6 @@ public:
         return values;
     }
 
-    std::vector<std::string> Tables() {
-        return Column("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name");
-    }
-
     long Count(const std::string& table) {
         const std::vector<std::string> rows = Column("SELECT COUNT(*) FROM " + table);
         return rows.size() == 1 ? std::stol(rows[0]) : -1;

@@ -3,26 +3,16 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "tests/TempDir.h"
+#include "tests/unit/store_test_support.h"
 
 namespace {
 
 std::vector<std::string> g_received;
 void Keep(int level, const char* module, const char* line, void*) {
     g_received.push_back(std::to_string(level) + " " + module + " " + line);
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 // Each case starts from a sink that keeps lines and xlog's default threshold, and
@@ -79,7 +69,7 @@ TEST_F(Xlog, FileAndStandardErrorGetLevelModuleAndLine) {
     ASSERT_EQ(xlog_set_file(path.c_str()), 1);
     xlog_write(3, "tvwall", "<%s>", "a");
     xlog_write(4, nullptr, "b");
-    EXPECT_EQ(ReadFile(path), "[3] tvwall: <a>\n[4] : b\n");
+    EXPECT_EQ(store_test::ReadFile(path), "[3] tvwall: <a>\n[4] : b\n");
 
     xlog_set_sink(nullptr, nullptr);
     ::testing::internal::CaptureStderr();
