@@ -137,7 +137,8 @@ DEVICE_INFO MarkedDevice(int k) {
 // 10's RECLOC holds a "0", which would grant every privilege were it ever read into
 // PRIVILEGE.
 std::vector<Step> Scenario(const std::string& prefix) {
-    const std::string cameraCodes = Code("CAM-", 2) + "," + Code("CAM-", 99) + "," + Code("CAM-", 1);
+    const std::string cameraCodes =
+        Code("CAM-", 2) + "," + Code("CAM-", 99) + "," + Code("CAM-", 1);
     const std::string cameraIds = std::to_string(Id(1)) + "," + std::to_string(Id(99)) + "," +
                                   std::to_string(Id(3)) + "," + std::to_string(Id(1));
     return {
