@@ -90,6 +90,15 @@ Step Call(const char* name, Kind kind, std::function<bool(S&)> run) {
     return {name, kind, [run](S& s) { return Result(run(s)); }};
 }
 
+template <class Record, class... Args>
+Step Deposit(const char* name, Kind kind, bool (S::*set)(const Record*, Args...),
+             std::vector<Record> records, Args... args) {
+    return Call(name, kind, [=](S& s) {
+        std::vector<Record> list = records;
+        return (s.*set)(Linked(list), args...);
+    });
+}
+
 template <class Record, class... Params, class... Args>
 Step Find(const char* name, bool (S::*query)(Record*, Params...), Args... args) {
     return {name, Kind::kLookup, [=](S& s) {
@@ -152,30 +161,17 @@ std::vector<Step> Scenario(const std::string& prefix) {
                  s.SetUserOrgStatList(Linked(stats));
                  return true;
              }),
-        Call("SetCameraList", Kind::kDeposit,
-             [](S& s) {
-                 std::vector<CAMERA_INFO> cameras = {
-                     MarkedCamera(1, 4, 3), MarkedCamera(2, 4, 1), MarkedCamera(3, 4, 2),
-                     MarkedCamera(10, 4, 0, "2"), MarkedCamera(5, 8)};
-                 return s.SetCameraList(Linked(cameras), Id(0));
-             }),
-        Call("SetDeviceList", Kind::kDeposit,
-             [](S& s) {
-                 std::vector<DEVICE_INFO> devices = {MarkedDevice(1), MarkedDevice(2)};
-                 return s.SetDeviceList(Linked(devices));
-             }),
-        Call("SetIOList", Kind::kDeposit,
-             [](S& s) {
-                 std::vector<IO_INFO> ios;
-                 for (int k : {1, 2, 3}) ios.push_back(chan_test::Io(Id(k), Id(k < 3 ? 7 : 8)));
-                 return s.SetIOList(Linked(ios));
-             }),
-        Call("SetTalkChannelList", Kind::kTalkWrite,
-             [](S& s) {
-                 std::vector<TALK_CHANNEL> talks = {Talk(Id(1), Id(7), Code("talk ", 1)),
-                                                    Talk(Id(2), Id(7)), Talk(Id(1), Id(7))};
-                 return s.SetTalkChannelList(Linked(talks));
-             }),
+        Deposit("SetCameraList", Kind::kDeposit, &S::SetCameraList,
+                {MarkedCamera(1, 4, 3), MarkedCamera(2, 4, 1), MarkedCamera(3, 4, 2),
+                 MarkedCamera(10, 4, 0, "2"), MarkedCamera(5, 8)},
+                Id(0)),
+        Deposit("SetDeviceList", Kind::kDeposit, &S::SetDeviceList,
+                {MarkedDevice(1), MarkedDevice(2)}),
+        Deposit("SetIOList", Kind::kDeposit, &S::SetIOList,
+                {chan_test::Io(Id(1), Id(7)), chan_test::Io(Id(2), Id(7)),
+                 chan_test::Io(Id(3), Id(8))}),
+        Deposit("SetTalkChannelList", Kind::kTalkWrite, &S::SetTalkChannelList,
+                {Talk(Id(1), Id(7), Code("talk ", 1)), Talk(Id(2), Id(7)), Talk(Id(1), Id(7))}),
         List("GetCameraList", &S::GetCameraList, 2, Id(4)),
         Find("GetCameraByID", &S::GetCameraByID, Id(2)),
         Find("GetCameraByID miss", &S::GetCameraByID, Id(99)),
