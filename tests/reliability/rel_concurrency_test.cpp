@@ -82,8 +82,7 @@ void WorkerRound(CDataOper& store, int w, int round) {
     DEVICE_INFO device;
     int online = -1, total = -1;
     EXPECT_TRUE(store.GetIOByIndexCode(&io, ("IO-" + std::to_string(id)).c_str()) &&
-                store.GetDeviceByID(&device, id) &&
-                store.GetUserOrgStat(Leaf(w), &online, &total));
+                store.GetDeviceByID(&device, id) && store.GetUserOrgStat(Leaf(w), &online, &total));
     EXPECT_EQ(store.GetCellLevel(Leaf(w), 2), 2);
     EXPECT_TRUE(online >= 0 && online <= kStatusCameras) << online;
 

@@ -64,8 +64,7 @@ std::vector<ListQuery> Queries() {
         {"GetUserOrgList", OnNull::kSkip, true, Lister(&S::GetUserOrgList, &USER_ORG::orgId, 3)},
         {"GetStoreFolderList", OnNull::kSkip, true,
          Lister(&S::GetStoreFolderList, &STORE_FOLDER::id, 0)},
-        {"GetStoreResList", OnNull::kSkip, true,
-         Lister(&S::GetStoreResList, &STORE_RES::resId, 5)},
+        {"GetStoreResList", OnNull::kSkip, true, Lister(&S::GetStoreResList, &STORE_RES::resId, 5)},
         // A view's key is the first byte of its data.
         {"GetCustomViewList", OnNull::kSkip, true,
          [](S& s, bool& result) {

@@ -182,9 +182,8 @@ std::vector<Step> Scenario(const std::string& prefix) {
          [cameraCodes](S& s) {
              CAMERA_INFO* head = nullptr;
              std::string notFound;
-             Answer answer = Result(s.GetCameraListByIndexCodes(&head, cameraCodes.c_str(),
-                                                                &notFound),
-                                    notFound);
+             Answer answer = Result(
+                 s.GetCameraListByIndexCodes(&head, cameraCodes.c_str(), &notFound), notFound);
              answer.ids = chan_test::Ids(head);
              return answer;
          }},
