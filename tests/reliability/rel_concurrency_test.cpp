@@ -1,13 +1,9 @@
-// Several threads on the module at once: eight workers drive one shared instance with
-// deposits, queries and status changes while another thread recounts, and eight
-// workers each drive an instance of their own. Run under ThreadSanitizer by the tsan
-// preset. The final state must equal a single-threaded replay of the same operations.
-//
-// The shared workload is built so that its outcome cannot depend on the interleaving:
-// each worker deposits into its own cells and identifier ranges, and changes the
-// status of its own cameras only; the statistics entries sit on leaf cells and their
-// one parent, where both a status roll-up and a recount keep every entry equal to
-// the camera table's counts.
+// Several threads on the module at once, run under ThreadSanitizer by the tsan preset;
+// the final state must equal a single-threaded replay of the same operations. The
+// outcome cannot depend on the interleaving: each worker deposits into its own cells
+// and identifier ranges and changes the status of its own cameras only; the statistics
+// sit on leaf cells and their one parent, where both a status roll-up and a recount
+// keep every entry equal to the camera table's counts.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -67,11 +63,10 @@ void WorkerRound(CDataOper& store, int w, int round) {
     EXPECT_TRUE(store.SetCameraList(Linked(cameras), 0));
     const int32_t id = ChannelId(w, round);
     std::vector<IO_INFO> ios = {chan_test::Io(id, DepositCell(w))};
-    EXPECT_TRUE(store.SetIOList(Linked(ios)));
     std::vector<TALK_CHANNEL> talks = {chan_test::Talk(id, DepositCell(w))};
-    EXPECT_TRUE(store.SetTalkChannelList(Linked(talks)));
     std::vector<DEVICE_INFO> devices = {chan_test::Device(id)};
-    EXPECT_TRUE(store.SetDeviceList(Linked(devices)));
+    EXPECT_TRUE(store.SetIOList(Linked(ios)) && store.SetTalkChannelList(Linked(talks)) &&
+                store.SetDeviceList(Linked(devices)));
     std::vector<STORE_FOLDER> folders = {chan_test::Folder(id, w, "folder", round)};
     store.SetStoreFolderList(Linked(folders));
 
@@ -84,12 +79,11 @@ void WorkerRound(CDataOper& store, int w, int round) {
     EXPECT_TRUE(store.GetCameraListByIDs(&head, ids.c_str()));
     EXPECT_EQ(Ids(head), (std::vector<int32_t>{StatusCamera(w, 0), DepositCamera(w, round, 1)}));
     IO_INFO io;
-    EXPECT_TRUE(store.GetIOByIndexCode(&io, ("IO-" + std::to_string(id)).c_str()));
     DEVICE_INFO device;
-    EXPECT_TRUE(store.GetDeviceByID(&device, id));
-    EXPECT_EQ(store.GetCellLevel(Leaf(w), 2), 2);
     int online = -1, total = -1;
-    EXPECT_TRUE(store.GetUserOrgStat(Leaf(w), &online, &total));
+    EXPECT_TRUE(store.GetIOByIndexCode(&io, ("IO-" + std::to_string(id)).c_str()) &&
+                store.GetDeviceByID(&device, id) && store.GetUserOrgStat(Leaf(w), &online, &total));
+    EXPECT_EQ(store.GetCellLevel(Leaf(w), 2), 2);
     EXPECT_TRUE(online >= 0 && online <= kStatusCameras) << online;
 
     std::vector<CAMERA_STATUS> changes;
@@ -124,10 +118,10 @@ std::vector<std::string> Capture(CDataOper& store) {
                 line += " " + std::to_string(camera.ID) + (camera.STATUS ? "+" : "-");
         }
         TALK_CHANNEL* talks = nullptr;
-        store.GetTalkChannelList(&talks, DepositCell(w));
         IO_INFO* ios = nullptr;
-        store.GetIOList(&ios, DepositCell(w));
         STORE_FOLDER* folders = nullptr;
+        store.GetTalkChannelList(&talks, DepositCell(w));
+        store.GetIOList(&ios, DepositCell(w));
         store.GetStoreFolderList(&folders, w);
         for (int32_t id : Ids(talks)) line += " t" + std::to_string(id);
         for (int32_t id : Ids(ios)) line += " i" + std::to_string(id);

@@ -8,6 +8,7 @@
 namespace {
 
 using chan_test::Camera;
+using chan_test::Device;
 using chan_test::Ids;
 using chan_test::Linked;
 using chan_test::Range;
@@ -15,16 +16,19 @@ using chan_test::Range;
 // Rows of any channel table that a freshly made file has no room for without growing.
 constexpr int32_t kMoreThanTheFreePages = 1600;
 
-std::vector<TALK_CHANNEL> Talks(int32_t first, int32_t count, int32_t cellId) {
-    std::vector<TALK_CHANNEL> talks;
-    for (int32_t id : Range(first, count)) talks.push_back(chan_test::Talk(id, cellId));
-    return talks;
+template <class Make>
+auto Records(int32_t first, int32_t count, Make make) {
+    std::vector<decltype(make(0))> records;
+    for (int32_t id : Range(first, count)) records.push_back(make(id));
+    return records;
 }
 
-std::vector<CAMERA_INFO> Cameras(int32_t first, int32_t count, int32_t cellId) {
-    std::vector<CAMERA_INFO> cameras;
-    for (int32_t id : Range(first, count)) cameras.push_back(Camera(id, cellId));
-    return cameras;
+std::vector<CAMERA_INFO> Cameras(int32_t first, int32_t count) {
+    return Records(first, count, [](int32_t id) { return Camera(id, 7); });
+}
+
+std::vector<TALK_CHANNEL> Talks(int32_t first, int32_t count, int32_t cellId) {
+    return Records(first, count, [cellId](int32_t id) { return chan_test::Talk(id, cellId); });
 }
 
 class DiskFull : public chan_test::ChannelTest {
@@ -37,30 +41,31 @@ protected:
         TALK_CHANNEL* head = nullptr;
         m_store.GetTalkChannelList(&head, cellId);
         const std::vector<int32_t> ids = Ids(head);
-        for (int32_t id : ids) {
-            TALK_CHANNEL talk;
-            EXPECT_TRUE(m_store.GetTalkChannelByID(&talk, id)) << id;
-        }
+        TALK_CHANNEL talk;
+        for (int32_t id : ids) EXPECT_TRUE(m_store.GetTalkChannelByID(&talk, id)) << id;
         return ids;
     }
 
-    std::vector<int32_t> CameraList(int32_t cellId) {
+    std::vector<int32_t> CameraList() {
         CAMERA_INFO* head = nullptr;
-        m_store.GetCameraList(&head, 2, cellId);
+        m_store.GetCameraList(&head, 2, 7);
         return Ids(head);
     }
 };
 
-TEST_F(DiskFull, EveryOperationKeepsAnsweringOnAFullDisk) {
-    std::vector<CAMERA_INFO> first = Cameras(1, 3, 7);
-    ASSERT_TRUE(m_store.SetCameraList(Linked(first), 0));
+TEST_F(DiskFull, DepositsReportItOtherCallsKeepAnsweringAndClearAllOrANewInitMakeRoom) {
+    std::vector<CAMERA_INFO> cameras = Cameras(1, kMoreThanTheFreePages);
+    StoreCameras(cameras);
     FillDisk();
-    std::vector<CAMERA_INFO> more = Cameras(100, kMoreThanTheFreePages, 7);
+    std::vector<CAMERA_INFO> more = Cameras(5000, kMoreThanTheFreePages);
     EXPECT_FALSE(m_store.SetCameraList(Linked(more), 0));
+    std::vector<TALK_CHANNEL> refused = Talks(1, kMoreThanTheFreePages, 5);
+    EXPECT_FALSE(m_store.SetTalkChannelList(Linked(refused)));
 
-    const std::vector<int32_t> listed = CameraList(7);
-    ASSERT_GE(listed.size(), 3u);
-    EXPECT_EQ(std::vector<int32_t>(listed.begin(), listed.begin() + 3), Range(1, 3));
+    const std::vector<int32_t> listed = CameraList();
+    ASSERT_GE(listed.size(), cameras.size());
+    EXPECT_EQ(std::vector<int32_t>(listed.begin(), listed.begin() + kMoreThanTheFreePages),
+              Range(1, kMoreThanTheFreePages));
     CAMERA_INFO camera;
     for (int32_t id : listed) EXPECT_TRUE(m_store.GetCameraByID(&camera, id)) << id;
     // A status change rewrites rows in place; it needs no new page.
@@ -71,37 +76,6 @@ TEST_F(DiskFull, EveryOperationKeepsAnsweringOnAFullDisk) {
     std::vector<CAMERA_INFO> gone = {Camera(1)};
     EXPECT_TRUE(m_store.DeleteCameras(Linked(gone)));
     EXPECT_FALSE(m_store.GetCameraByID(&camera, 1));
-}
-
-// Camera, IO and device deposits that store nothing, or whose transaction cannot be
-// committed, say so: never initialised, a full disk, after UnInit.
-TEST_F(DiskFull, CameraIoAndDeviceDepositsReportAListThatWasNotStored) {
-    std::vector<CAMERA_INFO> cameras = Cameras(1, kMoreThanTheFreePages, 7);
-    std::vector<IO_INFO> ios;
-    std::vector<DEVICE_INFO> devices;
-    for (int32_t id : Range(1, kMoreThanTheFreePages)) {
-        ios.push_back(chan_test::Io(id, 7));
-        devices.push_back(chan_test::Device(id));
-    }
-    const auto refusesEveryDeposit = [&](CDataOper& store, const char* state) {
-        EXPECT_FALSE(store.SetCameraList(Linked(cameras), 0)) << state;
-        EXPECT_FALSE(store.SetIOList(Linked(ios))) << state;
-        EXPECT_FALSE(store.SetDeviceList(Linked(devices))) << state;
-    };
-    CDataOper neverInitialised;
-    refusesEveryDeposit(neverInitialised, "never initialised");
-    FillDisk();
-    refusesEveryDeposit(m_store, "full disk");
-    m_store.UnInit();
-    refusesEveryDeposit(m_store, "after UnInit");
-}
-
-TEST_F(DiskFull, ATalkWriteReportsAFullDiskAndClearAllOrUnInitAndInitMakeRoom) {
-    std::vector<CAMERA_INFO> cameras = Cameras(1, kMoreThanTheFreePages, 7);
-    ASSERT_TRUE(m_store.SetCameraList(Linked(cameras), 0));
-    FillDisk();
-    std::vector<TALK_CHANNEL> refused = Talks(1, kMoreThanTheFreePages, 5);
-    EXPECT_FALSE(m_store.SetTalkChannelList(Linked(refused)));
     // SQLite rolls the whole transaction back on a full disk; the rows after that
     // point are written one by one until the file is full again. Whatever stays is
     // whole and readable, and the caller has been told the list was not written.
@@ -114,9 +88,9 @@ TEST_F(DiskFull, ATalkWriteReportsAFullDiskAndClearAllOrUnInitAndInitMakeRoom) {
     EXPECT_TRUE(m_store.SetTalkChannelList(Linked(talks)));
     EXPECT_EQ(ReadableTalks(6), Range(5000, 100));
     EXPECT_EQ(ReadableTalks(5), before) << "ClearAll keeps the talk channels";
-    std::vector<CAMERA_INFO> again = Cameras(1, 3, 7);
+    std::vector<CAMERA_INFO> again = Cameras(1, 3);
     EXPECT_TRUE(m_store.SetCameraList(Linked(again), 0));
-    EXPECT_EQ(CameraList(7), Range(1, 3));
+    EXPECT_EQ(CameraList(), Range(1, 3));
 
     m_store.UnInit();
     EXPECT_FALSE(store_test::Exists(m_store.DbPath()));
@@ -124,7 +98,26 @@ TEST_F(DiskFull, ATalkWriteReportsAFullDiskAndClearAllOrUnInitAndInitMakeRoom) {
     EXPECT_TRUE(m_store.SetTalkChannelList(Linked(refused)));
     EXPECT_EQ(ReadableTalks(5), Range(1, kMoreThanTheFreePages));
     EXPECT_TRUE(m_store.SetCameraList(Linked(cameras), 0));
-    EXPECT_EQ(CameraList(7), Range(1, kMoreThanTheFreePages));
+    EXPECT_EQ(CameraList(), Range(1, kMoreThanTheFreePages));
+}
+
+// Camera, IO and device deposits that store nothing, or whose transaction cannot be
+// committed, say so: never initialised, a full disk, after UnInit.
+TEST_F(DiskFull, CameraIoAndDeviceDepositsReportAListThatWasNotStored) {
+    std::vector<CAMERA_INFO> cameras = Cameras(1, kMoreThanTheFreePages);
+    auto ios = Records(1, kMoreThanTheFreePages, [](int32_t id) { return chan_test::Io(id, 7); });
+    auto devices = Records(1, kMoreThanTheFreePages, [](int32_t id) { return Device(id); });
+    const auto refusesEveryDeposit = [&](CDataOper& store, const char* state) {
+        EXPECT_FALSE(store.SetCameraList(Linked(cameras), 0)) << state;
+        EXPECT_FALSE(store.SetIOList(Linked(ios))) << state;
+        EXPECT_FALSE(store.SetDeviceList(Linked(devices))) << state;
+    };
+    CDataOper neverInitialised;
+    refusesEveryDeposit(neverInitialised, "never initialised");
+    FillDisk();
+    refusesEveryDeposit(m_store, "full disk");
+    m_store.UnInit();
+    refusesEveryDeposit(m_store, "after UnInit");
 }
 
 }  // namespace

@@ -29,19 +29,20 @@ enum class OnNull {
     kSkipRestOfGroup  // the crowd folders of a resource: the rest of that folder's filings
 };
 
+using S = CDataOper;
+using Run = std::function<std::vector<int32_t>(S&, bool&)>;
+
 struct ListQuery {
     const char* name;
     OnNull onNull;
     bool resultMeansList;  // the result says whether the list holds a record
-    std::function<std::vector<int32_t>(CDataOper&, bool&)> run;  // the records' keys
+    Run run;               // gives the records' keys
 };
-
-using Run = std::function<std::vector<int32_t>(CDataOper&, bool&)>;
 
 // Runs `query` and gives the `key` of each record listed, freeing the list.
 template <class Record, class Query>
 Run Lister(Query query, int32_t Record::*key) {
-    return [query, key](CDataOper& store, bool& result) {
+    return [query, key](S& store, bool& result) {
         Record* head = nullptr;
         result = query(store, &head);
         std::vector<int32_t> keys;
@@ -50,19 +51,20 @@ Run Lister(Query query, int32_t Record::*key) {
     };
 }
 
-using S = CDataOper;
+// The same for a query whose list head is its first parameter.
+template <class Record, class... Params, class... Args>
+Run Lister(bool (S::*query)(Record**, Params...), int32_t Record::*key, Args... args) {
+    return Lister([=](S& s, Record** h) { return (s.*query)(h, args...); }, key);
+}
 
 std::vector<ListQuery> Queries() {
     return {
         {"GetChildCellList", OnNull::kSkip, true,
-         Lister([](S& s, CELL_INFO** h) { return s.GetChildCellList(h, 1, 1); }, &CELL_INFO::id)},
-        {"GetUserOrgList", OnNull::kSkip, true,
-         Lister([](S& s, USER_ORG** h) { return s.GetUserOrgList(h, 3); }, &USER_ORG::orgId)},
+         Lister(&S::GetChildCellList, &CELL_INFO::id, 1, 1)},
+        {"GetUserOrgList", OnNull::kSkip, true, Lister(&S::GetUserOrgList, &USER_ORG::orgId, 3)},
         {"GetStoreFolderList", OnNull::kSkip, true,
-         Lister([](S& s, STORE_FOLDER** h) { return s.GetStoreFolderList(h, 0); },
-                &STORE_FOLDER::id)},
-        {"GetStoreResList", OnNull::kSkip, true,
-         Lister([](S& s, STORE_RES** h) { return s.GetStoreResList(h, 5); }, &STORE_RES::resId)},
+         Lister(&S::GetStoreFolderList, &STORE_FOLDER::id, 0)},
+        {"GetStoreResList", OnNull::kSkip, true, Lister(&S::GetStoreResList, &STORE_RES::resId, 5)},
         // A view's key is the first byte of its data.
         {"GetCustomViewList", OnNull::kSkip, true,
          [](S& s, bool& result) {
@@ -73,21 +75,17 @@ std::vector<ListQuery> Queries() {
              return keys;
          }},
         {"GetCustomViewOrgList", OnNull::kSkip, true,
-         Lister([](S& s, CUSTOM_VIEW_ORG** h) { return s.GetCustomViewOrgList(h, 6); },
-                &CUSTOM_VIEW_ORG::id)},
+         Lister(&S::GetCustomViewOrgList, &CUSTOM_VIEW_ORG::id, 6)},
         {"GetCustomViewResList", OnNull::kSkip, true,
-         Lister([](S& s, CUSTOM_VIEW_RES** h) { return s.GetCustomViewResList(h, 8); },
-                &CUSTOM_VIEW_RES::id)},
+         Lister(&S::GetCustomViewResList, &CUSTOM_VIEW_RES::id, 8)},
         {"GetCrowdResList", OnNull::kSkip, false,
          Lister([](S& s, CROWD_RES** h) { return s.GetCrowdResList(1, h); }, &CROWD_RES::resId)},
         {"GetCrowdFolderListByRes", OnNull::kSkipRestOfGroup, false,
          Lister([](S& s, CROWD_FOLDER** h) { return s.GetCrowdFolderListByRes(1, 7, h); },
                 &CROWD_FOLDER::id)},
-        {"GetCameraList", OnNull::kStop, true,
-         Lister([](S& s, CAMERA_INFO** h) { return s.GetCameraList(h, 2, 4); }, &CAMERA_INFO::ID)},
+        {"GetCameraList", OnNull::kStop, true, Lister(&S::GetCameraList, &CAMERA_INFO::ID, 2, 4)},
         {"GetCameraListByIDs", OnNull::kSkip, true,
-         Lister([](S& s, CAMERA_INFO** h) { return s.GetCameraListByIDs(h, "3,1,9,2,1"); },
-                &CAMERA_INFO::ID)},
+         Lister(&S::GetCameraListByIDs, &CAMERA_INFO::ID, "3,1,9,2,1")},
         {"GetCameraListByIndexCodes", OnNull::kSkip, true,
          Lister(
              [](S& s, CAMERA_INFO** h) {
@@ -103,11 +101,9 @@ std::vector<ListQuery> Queries() {
                  return result;
              },
              &CAMERA_INFO::ID)},
-        {"GetIOList", OnNull::kStop, true,
-         Lister([](S& s, IO_INFO** h) { return s.GetIOList(h, 4); }, &IO_INFO::ID)},
+        {"GetIOList", OnNull::kStop, true, Lister(&S::GetIOList, &IO_INFO::ID, 4)},
         {"GetTalkChannelList", OnNull::kStop, true,
-         Lister([](S& s, TALK_CHANNEL** h) { return s.GetTalkChannelList(h, 4); },
-                &TALK_CHANNEL::ID)},
+         Lister(&S::GetTalkChannelList, &TALK_CHANNEL::ID, 4)},
     };
 }
 
@@ -147,26 +143,25 @@ protected:
         std::vector<CUSTOM_VIEW> views(3, chan_test::Zeroed<CUSTOM_VIEW>());
         std::vector<CUSTOM_VIEW_ORG> nodes(3, chan_test::Zeroed<CUSTOM_VIEW_ORG>());
         std::vector<CUSTOM_VIEW_RES> viewResources(3, chan_test::Zeroed<CUSTOM_VIEW_RES>());
-        for (int i = 0; i < 3; ++i) {
-            views[i].viewData[0] = static_cast<unsigned char>(41 + i);
-            nodes[i].id = 51 + i;
-            nodes[i].ownerId = 6;
-            nodes[i].sortIndex = 3 - i;
-            viewResources[i].id = 61 + i;
+        // Resource 7 (type 1) is filed twice under crowd folder 1 and once under folder 3.
+        std::vector<CROWD_FOLDER> crowdFolders(2, chan_test::Zeroed<CROWD_FOLDER>());
+        std::vector<CROWD_RES> crowd(4, chan_test::Zeroed<CROWD_RES>());
+        for (int i = 0; i < 4; ++i) {
+            if (i < 3) {
+                views[i].viewData[0] = static_cast<unsigned char>(41 + i);
+                nodes[i].id = 51 + i;
+                nodes[i].ownerId = 6;
+                nodes[i].sortIndex = 3 - i;
+                viewResources[i].id = 61 + i;
+            }
+            if (i < 2) crowdFolders[i].id = 1 + 2 * i;
+            crowd[i].resId = i == 1 ? 8 : 7;
+            crowd[i].resType = 1;
         }
         m_store.SetCustomViewList(Linked(views));
         m_store.SetCustomViewOrgList(Linked(nodes));
         m_store.SetCustomViewResList(Linked(viewResources), 8);
-        std::vector<CROWD_FOLDER> crowdFolders(2, chan_test::Zeroed<CROWD_FOLDER>());
-        crowdFolders[0].id = 1;
-        crowdFolders[1].id = 3;
         m_store.SetCrowdFolderList(Linked(crowdFolders));
-        // Resource 7 (type 1) is filed twice under folder 1 and once under folder 3.
-        std::vector<CROWD_RES> crowd(4, chan_test::Zeroed<CROWD_RES>());
-        for (int i = 0; i < 4; ++i) {
-            crowd[i].resId = i == 1 ? 8 : 7;
-            crowd[i].resType = 1;
-        }
         m_store.SetCrowdResList(Linked(crowd), 1);
         std::vector<CROWD_RES> crowd3 = {crowd[0]};
         m_store.SetCrowdResList(Linked(crowd3), 3);

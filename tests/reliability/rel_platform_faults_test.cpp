@@ -96,26 +96,18 @@ TEST_F(PlatformFaults, EachCodePageConversionFailsInTurnAndGivesAnEmptyName) {
     auto scenario = [this](std::vector<std::string>& names) {
         StoreCameras({Camera(1), Camera(2)});
         std::vector<IO_INFO> ios = {Io(1, 7)};
-        ASSERT_TRUE(m_store.SetIOList(Linked(ios)));
         std::vector<DEVICE_INFO> devices = {Device(1)};
-        ASSERT_TRUE(m_store.SetDeviceList(Linked(devices)));
         std::vector<TALK_CHANNEL> talks = {Talk(1, 7)};
-        ASSERT_TRUE(m_store.SetTalkChannelList(Linked(talks)));
-        names.clear();
-        CAMERA_INFO camera;
-        for (int32_t id : {1, 2}) {
-            ASSERT_TRUE(m_store.GetCameraByID(&camera, id));
-            names.push_back(camera.CAMNAME);
-        }
+        ASSERT_TRUE(m_store.SetIOList(Linked(ios)) && m_store.SetDeviceList(Linked(devices)) &&
+                    m_store.SetTalkChannelList(Linked(talks)));
+        CAMERA_INFO camera, other;
         IO_INFO io;
-        ASSERT_TRUE(m_store.GetIOByID(&io, 1));
-        names.push_back(io.IONAME);
         DEVICE_INFO device;
-        ASSERT_TRUE(m_store.GetDeviceByID(&device, 1));
-        names.push_back(device.DEVNAME);
         TALK_CHANNEL talk;
-        ASSERT_TRUE(m_store.GetTalkChannelByID(&talk, 1));
-        names.push_back(talk.TALKNAME);
+        ASSERT_TRUE(m_store.GetCameraByID(&camera, 1) && m_store.GetCameraByID(&other, 2) &&
+                    m_store.GetIOByID(&io, 1) && m_store.GetDeviceByID(&device, 1) &&
+                    m_store.GetTalkChannelByID(&talk, 1));
+        names = {camera.CAMNAME, other.CAMNAME, io.IONAME, device.DEVNAME, talk.TALKNAME};
     };
     std::vector<std::string> clean;
     vellum::fault::CodePage().Arm(LONG_MAX, 0);

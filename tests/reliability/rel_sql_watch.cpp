@@ -28,20 +28,19 @@ Function Next(const char* name) {
     return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
 }
 
+void Watch(bool on) {
+    std::lock_guard<std::mutex> guard(g_mutex);
+    if (on) g_texts.clear();
+    g_watching = on;
+}
+
 }  // namespace
 
 namespace rel_test {
 
-SqlWatch::SqlWatch() {
-    std::lock_guard<std::mutex> guard(g_mutex);
-    g_texts.clear();
-    g_watching = true;
-}
+SqlWatch::SqlWatch() { Watch(true); }
 
-SqlWatch::~SqlWatch() {
-    std::lock_guard<std::mutex> guard(g_mutex);
-    g_watching = false;
-}
+SqlWatch::~SqlWatch() { Watch(false); }
 
 std::vector<std::string> SqlWatch::Texts() const {
     std::lock_guard<std::mutex> guard(g_mutex);

@@ -11,13 +11,9 @@
 namespace rel_test {
 
 // Records the SQL texts prepared or executed while it lives (one watch at a time).
-class SqlWatch {
-public:
+struct SqlWatch {
     SqlWatch();
     ~SqlWatch();
-    SqlWatch(const SqlWatch&) = delete;
-    SqlWatch& operator=(const SqlWatch&) = delete;
-
     std::vector<std::string> Texts() const;
 };
 

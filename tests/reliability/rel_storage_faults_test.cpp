@@ -2,7 +2,7 @@
 // table with every kind of storage call (open, statements, transactions, binds, steps,
 // reads). Each operation must then answer as its contract says for a failed call, a
 // failed read must leave the instance as it was, and UnInit must leave no file. The
-// sanitizer builds add: nothing leaks, nothing is read out of bounds.
+// same scenario, unfailed, shows that no client text or identifier reaches SQL as text.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -13,18 +13,25 @@
 #include <tuple>
 
 #include "chan_test_support.h"
+#if !defined(_WIN32)
+#include "rel_sql_watch.h"
+#endif
 
 namespace {
 
 using chan_test::Camera;
 using chan_test::Cell;
-using chan_test::Device;
-using chan_test::Io;
-using chan_test::IsUntouched;
 using chan_test::Linked;
 using chan_test::Org;
-using chan_test::Sentinel;
+using chan_test::SetText;
 using chan_test::Talk;
+
+// Every identifier, code and name the scenario gives the module holds these digits,
+// which no statement of the module's own does.
+constexpr char kMark[] = "98765";
+constexpr int32_t kBase = 987650000;
+int32_t Id(int k) { return kBase + k; }
+std::string Code(const char* kind, int k) { return kind + std::to_string(Id(k)); }
 
 // Everything an operation answered, in a form two runs can compare.
 struct Answer {
@@ -57,10 +64,12 @@ enum class Kind {
     kOther,      // no answer to check
 };
 
+using S = CDataOper;
+
 struct Step {
     const char* name;
     Kind kind;
-    std::function<Answer(CDataOper&)> run;
+    std::function<Answer(S&)> run;
 };
 
 Answer Result(bool result, std::string detail = "") {
@@ -70,155 +79,149 @@ Answer Result(bool result, std::string detail = "") {
     return answer;
 }
 
-Answer Privilege(bool result, bool allowed) {
-    return Result(result, allowed ? "allowed" : "refused");
+// Arguments are kept as values; a code reaches the module as its C string.
+template <class T>
+const T& Arg(const T& value) {
+    return value;
+}
+const char* Arg(const std::string& text) { return text.c_str(); }
+
+Step Call(const char* name, Kind kind, std::function<bool(S&)> run) {
+    return {name, kind, [run](S& s) { return Result(run(s)); }};
 }
 
-Step Call(const char* name, Kind kind, std::function<bool(CDataOper&)> run) {
-    return {name, kind, [run](CDataOper& s) { return Result(run(s)); }};
+template <class Record, class... Args>
+Step Deposit(const char* name, Kind kind, bool (S::*set)(const Record*, Args...),
+             std::vector<Record> records, Args... args) {
+    return Call(name, kind, [=](S& s) {
+        std::vector<Record> list = records;
+        return (s.*set)(Linked(list), args...);
+    });
 }
 
-template <class Record>
-Step Find(const char* name, std::function<bool(CDataOper&, Record*)> query) {
-    return {name, Kind::kLookup, [query](CDataOper& s) {
-                Record record = Sentinel<Record>();
-                Answer answer = Result(query(s, &record));
-                answer.untouched = IsUntouched(record);
+template <class Record, class... Params, class... Args>
+Step Find(const char* name, bool (S::*query)(Record*, Params...), Args... args) {
+    return {name, Kind::kLookup, [=](S& s) {
+                Record record = chan_test::Sentinel<Record>();
+                Answer answer = Result((s.*query)(&record, Arg(args)...));
+                answer.untouched = chan_test::IsUntouched(record);
                 if (answer.result) answer.ids.push_back(record.ID);
                 return answer;
             }};
 }
 
-// `notFound`, where the query names one, goes into the answer's detail.
-template <class Record>
-Step List(const char* name, std::function<bool(CDataOper&, Record**, std::string*)> query) {
-    return {name, Kind::kList, [query](CDataOper& s) {
+template <class Record, class... Params, class... Args>
+Step List(const char* name, bool (S::*query)(Record**, Params...), Args... args) {
+    return {name, Kind::kList, [=](S& s) {
                 Record* head = nullptr;
-                std::string notFound;
-                Answer answer = Result(query(s, &head, &notFound), notFound);
+                Answer answer = Result((s.*query)(&head, Arg(args)...));
                 answer.ids = chan_test::Ids(head);
                 return answer;
             }};
 }
 
-CAMERA_INFO PrivilegedCamera(int32_t id, const char* privilege) {
-    CAMERA_INFO camera = Camera(id, 4);
-    chan_test::SetText(camera.PRIVILEGE, privilege);
+template <class Key, class Value>
+Step Privilege(const char* name, bool (S::*check)(int, Key, bool*), Value key, bool before) {
+    return {name, Kind::kPrivilege, [=](S& s) {
+                bool allowed = before;
+                const bool result = (s.*check)(10004, Arg(key), &allowed);
+                return Result(result, allowed ? "allowed" : "refused");
+            }};
+}
+
+CAMERA_INFO MarkedCamera(int k, int cell, int seqIndex = 0, const char* privilege = "1,3") {
+    CAMERA_INFO camera = Camera(Id(k), Id(cell), 2, seqIndex);
+    SetText(camera.PRIVILEGE, std::string(privilege) + " mark " + kMark);
     return camera;
 }
 
-using S = CDataOper;
+DEVICE_INFO MarkedDevice(int k) {
+    DEVICE_INFO device = chan_test::Device(Id(k), Code("device ", k));
+    SetText(device.USERNAME, Code("user-", k));
+    SetText(device.PASSWORD, Code("pass-", k));
+    return device;
+}
 
 // Every table, every storage call kind, and the operations that chain them. Camera
-// 10's RECLOC ("recloc 10") holds a "0", which would grant every privilege were it
-// ever read into PRIVILEGE.
+// 10's RECLOC holds a "0", which would grant every privilege were it ever read into
+// PRIVILEGE.
 std::vector<Step> Scenario(const std::string& prefix) {
+    const std::string cameraCodes =
+        Code("CAM-", 2) + "," + Code("CAM-", 99) + "," + Code("CAM-", 1);
+    const std::string cameraIds = std::to_string(Id(1)) + "," + std::to_string(Id(99)) + "," +
+                                  std::to_string(Id(3)) + "," + std::to_string(Id(1));
     return {
         Call("Init", Kind::kInit, [prefix](S& s) { return s.Init(prefix.c_str()); }),
         Call("SetCellList", Kind::kOther,
              [](S& s) {
-                 std::vector<CELL_INFO> cells = {Cell(1, 0, "root"), Cell(4, 0, "sub", 2, 0, 1)};
+                 std::vector<CELL_INFO> cells = {Cell(Id(1), 0, Code("root ", 1)),
+                                                 Cell(Id(4), 0, Code("sub ", 4), 2, 0, Id(1))};
                  s.SetCellList(Linked(cells));
-                 std::vector<USER_ORG> stats = {Org(4, 5, 0), Org(1, 5, 0)};
+                 std::vector<USER_ORG> stats = {Org(Id(4), 5, 0), Org(Id(1), 5, 0)};
                  s.SetUserOrgStatList(Linked(stats));
                  return true;
              }),
-        Call("SetCameraList", Kind::kDeposit,
-             [](S& s) {
-                 std::vector<CAMERA_INFO> cameras = {Camera(1, 4, 2, 3), Camera(2, 4, 2, 1),
-                                                     Camera(3, 4, 2, 2), PrivilegedCamera(10, "2"),
-                                                     Camera(5, 8)};
-                 return s.SetCameraList(Linked(cameras), 0);
-             }),
-        Call("SetDeviceList", Kind::kDeposit,
-             [](S& s) {
-                 std::vector<DEVICE_INFO> devices = {Device(1), Device(2)};
-                 return s.SetDeviceList(Linked(devices));
-             }),
-        Call("SetIOList", Kind::kDeposit,
-             [](S& s) {
-                 std::vector<IO_INFO> ios = {Io(1, 7), Io(2, 7), Io(3, 8)};
-                 return s.SetIOList(Linked(ios));
-             }),
-        Call("SetTalkChannelList", Kind::kTalkWrite,
-             [](S& s) {
-                 std::vector<TALK_CHANNEL> talks = {Talk(1, 7), Talk(2, 7), Talk(1, 7, "dup")};
-                 return s.SetTalkChannelList(Linked(talks));
-             }),
-        List<CAMERA_INFO>("GetCameraList", [](S& s, CAMERA_INFO** h,
-                                              std::string*) { return s.GetCameraList(h, 2, 4); }),
-        Find<CAMERA_INFO>("GetCameraByID",
-                          [](S& s, CAMERA_INFO* r) { return s.GetCameraByID(r, 2); }),
-        Find<CAMERA_INFO>("GetCameraByID miss",
-                          [](S& s, CAMERA_INFO* r) { return s.GetCameraByID(r, 99); }),
-        Find<CAMERA_INFO>("GetCameraByIndexCode",
-                          [](S& s, CAMERA_INFO* r) { return s.GetCameraByIndexCode(r, "CAM-3"); }),
-        Find<CAMERA_INFO>("GetCameraByMatrixCode",
-                          [](S& s, CAMERA_INFO* r) { return s.GetCameraByMatrixCode(r, 1005); }),
-        List<CAMERA_INFO>("GetCameraListByIDs",
-                          [](S& s, CAMERA_INFO** h, std::string*) {
-                              return s.GetCameraListByIDs(h, "1,99,3,1");
-                          }),
-        List<CAMERA_INFO>("GetCameraListByIndexCodes",
-                          [](S& s, CAMERA_INFO** h, std::string* notFound) {
-                              return s.GetCameraListByIndexCodes(h, "CAM-2,NONE,CAM-1", notFound);
-                          }),
-        {"CheckCameraPrivilegeByID", Kind::kPrivilege,
-         [](S& s) {
-             bool allowed = true;
-             const bool result = s.CheckCameraPrivilegeByID(10004, 10, &allowed);
-             return Privilege(result, allowed);
+        Deposit("SetCameraList", Kind::kDeposit, &S::SetCameraList,
+                {MarkedCamera(1, 4, 3), MarkedCamera(2, 4, 1), MarkedCamera(3, 4, 2),
+                 MarkedCamera(10, 4, 0, "2"), MarkedCamera(5, 8)},
+                Id(0)),
+        Deposit("SetDeviceList", Kind::kDeposit, &S::SetDeviceList,
+                {MarkedDevice(1), MarkedDevice(2)}),
+        Deposit("SetIOList", Kind::kDeposit, &S::SetIOList,
+                {chan_test::Io(Id(1), Id(7)), chan_test::Io(Id(2), Id(7)),
+                 chan_test::Io(Id(3), Id(8))}),
+        Deposit("SetTalkChannelList", Kind::kTalkWrite, &S::SetTalkChannelList,
+                {Talk(Id(1), Id(7), Code("talk ", 1)), Talk(Id(2), Id(7)), Talk(Id(1), Id(7))}),
+        List("GetCameraList", &S::GetCameraList, 2, Id(4)),
+        Find("GetCameraByID", &S::GetCameraByID, Id(2)),
+        Find("GetCameraByID miss", &S::GetCameraByID, Id(99)),
+        Find("GetCameraByIndexCode", &S::GetCameraByIndexCode, Code("CAM-", 3)),
+        Find("GetCameraByMatrixCode", &S::GetCameraByMatrixCode, Id(1005)),
+        List("GetCameraListByIDs", &S::GetCameraListByIDs, cameraIds),
+        {"GetCameraListByIndexCodes", Kind::kList,
+         [cameraCodes](S& s) {
+             CAMERA_INFO* head = nullptr;
+             std::string notFound;
+             Answer answer = Result(
+                 s.GetCameraListByIndexCodes(&head, cameraCodes.c_str(), &notFound), notFound);
+             answer.ids = chan_test::Ids(head);
+             return answer;
          }},
-        {"CheckCameraPrivilegeByIndexCode", Kind::kPrivilege,
-         [](S& s) {
-             bool allowed = false;
-             const bool result = s.CheckCameraPrivilegeByIndexCode(10004, "CAM-1", &allowed);
-             return Privilege(result, allowed);
-         }},
-        List<IO_INFO>("GetIOList",
-                      [](S& s, IO_INFO** h, std::string*) { return s.GetIOList(h, 7); }),
-        Find<IO_INFO>("GetIOByID", [](S& s, IO_INFO* r) { return s.GetIOByID(r, 3); }),
-        Find<IO_INFO>("GetIOByIndexCode",
-                      [](S& s, IO_INFO* r) { return s.GetIOByIndexCode(r, "IO-2"); }),
-        Find<DEVICE_INFO>("GetDeviceByID",
-                          [](S& s, DEVICE_INFO* r) { return s.GetDeviceByID(r, 2); }),
-        Find<DEVICE_INFO>("GetDeviceByIndexCode",
-                          [](S& s, DEVICE_INFO* r) { return s.GetDeviceByIndexCode(r, "DEV-1"); }),
-        List<TALK_CHANNEL>(
-            "GetTalkChannelList",
-            [](S& s, TALK_CHANNEL** h, std::string*) { return s.GetTalkChannelList(h, 7); }),
-        Find<TALK_CHANNEL>("GetTalkChannelByID",
-                           [](S& s, TALK_CHANNEL* r) { return s.GetTalkChannelByID(r, 2); }),
-        Find<TALK_CHANNEL>(
-            "GetTalkChannelByIndexCode",
-            [](S& s, TALK_CHANNEL* r) { return s.GetTalkChannelByIndexCode(r, "TALK-1"); }),
+        Privilege("CheckCameraPrivilegeByID", &S::CheckCameraPrivilegeByID, Id(10), true),
+        Privilege("CheckCameraPrivilegeByIndexCode", &S::CheckCameraPrivilegeByIndexCode,
+                  Code("CAM-", 1), false),
+        List("GetIOList", &S::GetIOList, Id(7)),
+        Find("GetIOByID", &S::GetIOByID, Id(3)),
+        Find("GetIOByIndexCode", &S::GetIOByIndexCode, Code("IO-", 2)),
+        Find("GetDeviceByID", &S::GetDeviceByID, Id(2)),
+        Find("GetDeviceByIndexCode", &S::GetDeviceByIndexCode, Code("DEV-", 1)),
+        List("GetTalkChannelList", &S::GetTalkChannelList, Id(7)),
+        Find("GetTalkChannelByID", &S::GetTalkChannelByID, Id(2)),
+        Find("GetTalkChannelByIndexCode", &S::GetTalkChannelByIndexCode, Code("TALK-", 1)),
         Call("UpdateCameraStatus", Kind::kOther,
              [](S& s) {
-                 std::vector<CAMERA_STATUS> changes = {
-                     {1, 1, nullptr}, {2, 1, nullptr}, {5, 1, nullptr}};
+                 std::vector<CAMERA_STATUS> changes;
+                 for (int k : {1, 2, 5}) changes.push_back({Id(k), 1, nullptr});
                  s.UpdateCameraStatus(Linked(changes));
                  return true;
              }),
         Call("RecountUserOrgStat", Kind::kOther,
-             [](S& s) { return s.RecountUserOrgStat(4, 2), true; }),
+             [](S& s) { return s.RecountUserOrgStat(Id(4), 2), true; }),
         {"GetUserOrgStat", Kind::kOther,
          [](S& s) {
              int online = -1, total = -1;
-             const bool result = s.GetUserOrgStat(4, &online, &total);
+             const bool result = s.GetUserOrgStat(Id(4), &online, &total);
              return Result(result, std::to_string(online) + "/" + std::to_string(total));
          }},
         Call("DeleteCameras", Kind::kWrite,
              [](S& s) {
-                 std::vector<CAMERA_INFO> gone = {Camera(3)};
+                 std::vector<CAMERA_INFO> gone = {Camera(Id(3))};
                  return s.DeleteCameras(Linked(gone));
              }),
-        Find<CAMERA_INFO>("GetCameraByID deleted",
-                          [](S& s, CAMERA_INFO* r) { return s.GetCameraByID(r, 3); }),
+        Find("GetCameraByID deleted", &S::GetCameraByID, Id(3)),
         Call("ClearAll", Kind::kOther, [](S& s) { return s.ClearAll(), true; }),
-        Find<DEVICE_INFO>("GetDeviceByID cleared",
-                          [](S& s, DEVICE_INFO* r) { return s.GetDeviceByID(r, 1); }),
-        List<IO_INFO>("GetIOList kept",
-                      [](S& s, IO_INFO** h, std::string*) { return s.GetIOList(h, 7); }),
+        Find("GetDeviceByID cleared", &S::GetDeviceByID, Id(1)),
+        List("GetIOList kept", &S::GetIOList, Id(7)),
         Call("UnInit", Kind::kOther, [](S& s) { return s.UnInit(), true; }),
     };
 }
@@ -233,10 +236,6 @@ const char* const kStorageOperations[] = {
     "ReadStringByIndex", "CloseStorage",
 };
 
-bool IsRead(Kind kind) {
-    return kind == Kind::kLookup || kind == Kind::kList || kind == Kind::kPrivilege;
-}
-
 // Whether `sub` is `whole` with some elements left out.
 bool IsSubsequence(const std::vector<int32_t>& sub, const std::vector<int32_t>& whole) {
     std::size_t at = 0;
@@ -247,11 +246,12 @@ bool IsSubsequence(const std::vector<int32_t>& sub, const std::vector<int32_t>& 
 
 // The answer of an operation whose storage call `failed` failed, against the run
 // without failures.
-void ExpectContractAnswer(const Step& step, const std::string& failed, const Answer& got,
+void ExpectContractAnswer(Kind kind, const std::string& failed, const Answer& got,
                           const Answer& clean) {
     const bool queryFailed = failed == "BeginRead" || failed == "ReadNext";
     const bool columnFailed = failed == "ReadIntegerByIndex" || failed == "ReadStringByIndex";
-    switch (step.kind) {
+    const bool transactionFailed = failed == "TransBegin" || failed == "TransCommit";
+    switch (kind) {
         case Kind::kInit:
             EXPECT_EQ(got.result, failed != "OpenFile");
             break;
@@ -259,45 +259,35 @@ void ExpectContractAnswer(const Step& step, const std::string& failed, const Ans
             EXPECT_TRUE(got.result);
             break;
         case Kind::kDeposit:
-            EXPECT_EQ(got.result, !(failed == "TransBegin" || failed == "TransCommit"));
+            EXPECT_EQ(got.result, !transactionFailed);
             break;
         case Kind::kTalkWrite:
-            EXPECT_EQ(got.result, !(failed == "TransBegin" || failed == "BeginBind" ||
-                                    failed == "TransCommit"));
+            EXPECT_EQ(got.result, !(transactionFailed || failed == "BeginBind"));
             break;
         case Kind::kLookup:
-            if (queryFailed) {
+        case Kind::kList:
+            if (queryFailed && kind == Kind::kLookup) {
                 EXPECT_FALSE(got.result);
                 EXPECT_TRUE(got.untouched);
-            } else if (columnFailed) {
-                EXPECT_EQ(got.result, clean.result);
-                EXPECT_EQ(got.untouched, clean.untouched);
-            } else {
-                EXPECT_EQ(got, clean);
-            }
-            break;
-        case Kind::kList:
-            if (queryFailed) {
+            } else if (queryFailed) {
                 EXPECT_TRUE(IsSubsequence(got.ids, clean.ids)) << got << " vs " << clean;
                 EXPECT_EQ(got.result, !got.ids.empty());
             } else if (columnFailed) {
                 EXPECT_EQ(got.result, clean.result);
+                EXPECT_EQ(got.untouched, clean.untouched);
                 EXPECT_EQ(got.ids.size(), clean.ids.size());
             } else {
                 EXPECT_EQ(got, clean);
             }
             break;
         case Kind::kPrivilege:
-            if (failed == "BeginRead") {
-                EXPECT_EQ(got, Privilege(false, false));
-            } else if (failed == "ReadNext") {
-                EXPECT_EQ(got, Privilege(true, false));
+            if (queryFailed) {
+                EXPECT_EQ(got.result, failed == "ReadNext");
+                EXPECT_EQ(got.detail, "refused");
             } else {
                 EXPECT_TRUE(got.result);
                 // A failed column read may refuse, never grant, what the row does not.
-                if (clean.detail == "refused") {
-                    EXPECT_EQ(got.detail, "refused");
-                }
+                EXPECT_TRUE(clean.detail == "allowed" || got.detail == "refused") << got;
             }
             break;
         case Kind::kOther:
@@ -320,22 +310,18 @@ protected:
         }
         EXPECT_FALSE(store_test::Exists(store->DbPath())) << "UnInit left the scratch file";
         vellum::fault::Storage().Disarm();
-        ExpectUsable(*store);
-        return answers;
-    }
-
-    // After any failure, a new Init gives a whole instance.
-    void ExpectUsable(CDataOper& store) {
-        ASSERT_TRUE(store.Init(m_dir.Path().c_str()));
+        // After any failure, a new Init gives a whole instance.
+        EXPECT_TRUE(store->Init(m_dir.Path().c_str()));
         std::vector<TALK_CHANNEL> talks = {Talk(9, 3)};
-        EXPECT_TRUE(store.SetTalkChannelList(Linked(talks)));
+        EXPECT_TRUE(store->SetTalkChannelList(Linked(talks)));
         std::vector<CAMERA_INFO> cameras = {Camera(9, 3)};
-        EXPECT_TRUE(store.SetCameraList(Linked(cameras), 0));
+        EXPECT_TRUE(store->SetCameraList(Linked(cameras), 0));
         CAMERA_INFO camera;
-        EXPECT_TRUE(store.GetCameraByID(&camera, 9));
+        EXPECT_TRUE(store->GetCameraByID(&camera, 9));
         TALK_CHANNEL talk;
-        EXPECT_TRUE(store.GetTalkChannelByIndexCode(&talk, "TALK-9"));
-        store.UnInit();
+        EXPECT_TRUE(store->GetTalkChannelByIndexCode(&talk, "TALK-9"));
+        store->UnInit();
+        return answers;
     }
 
     chan_test::ConfigLock m_configLock;  // no other test's settings while comparing runs
@@ -360,35 +346,57 @@ TEST_F(StorageFaultSweep, EveryCallOfTheScenarioFailsInTurnAndEachAnswerKeepsIts
         for (long k = 0; k < calls; ++k) {
             SCOPED_TRACE(std::string(operation) + " call " + std::to_string(k));
             vellum::fault::Storage().Arm(k, 1, operation);
-            int failedStep = -1;
-            const std::vector<Answer> answers = RunScenario(k, &failedStep);
-            ASSERT_GE(failedStep, 0);
+            int failed = -1;
+            const std::vector<Answer> answers = RunScenario(k, &failed);
+            ASSERT_GE(failed, 0);
             ++injected;
-            stepsHit.insert(steps[failedStep].name);
-            for (int i = 0; i < failedStep; ++i) EXPECT_EQ(answers[i], clean[i]) << steps[i].name;
-            SCOPED_TRACE(steps[failedStep].name);
-            ExpectContractAnswer(steps[failedStep], operation, answers[failedStep],
-                                 clean[failedStep]);
-            if (IsRead(steps[failedStep].kind)) {
-                for (std::size_t i = failedStep + 1; i < answers.size(); ++i)
+            stepsHit.insert(steps[failed].name);
+            for (int i = 0; i < failed; ++i) EXPECT_EQ(answers[i], clean[i]) << steps[i].name;
+            SCOPED_TRACE(steps[failed].name);
+            const Kind kind = steps[failed].kind;
+            ExpectContractAnswer(kind, operation, answers[failed], clean[failed]);
+            if (kind == Kind::kLookup || kind == Kind::kList || kind == Kind::kPrivilege) {
+                for (std::size_t i = failed + 1; i < answers.size(); ++i)
                     EXPECT_EQ(answers[i], clean[i]) << steps[i].name << " after a failed read";
             }
         }
     }
     // Every step that calls the storage was failed at least once.
     for (const Step& step : steps)
-        if (step.kind != Kind::kOther) {
-            EXPECT_EQ(stepsHit.count(step.name), 1u) << step.name;
-        }
+        EXPECT_TRUE(step.kind == Kind::kOther || stepsHit.count(step.name) == 1) << step.name;
+    // Whatever failed, no device's user name or password reached the log.
+    for (const store_test::LogLine& line : m_log.Lines())
+        for (const char* secret : {"user-", "pass-"})
+            EXPECT_EQ(line.text.find(secret + std::string(kMark)), std::string::npos) << line.text;
+    EXPECT_FALSE(m_log.Lines().empty()) << "the capture saw the module's lines";
     std::cout << "[ figures  ] storage faults injected: " << injected << " over " << steps.size()
               << " operations\n";
 }
+
+#if !defined(_WIN32)
+// The watch interposes SQLite's functions through the dynamic linker, which the Windows
+// build (SQLite linked in statically) has not; the texts are the same on every build.
+using Security = StorageFaultSweep;
+
+TEST_F(Security, NoTextOrIdentifierOfTheClientReachesSqlAsText) {
+    rel_test::SqlWatch watch;
+    int unused = 0;
+    RunScenario(LONG_MAX, &unused);
+    const std::vector<std::string> texts = watch.Texts();
+    bool sawCodeLookup = false;
+    for (const std::string& sql : texts) {
+        EXPECT_EQ(sql.find(kMark), std::string::npos) << sql;
+        sawCodeLookup |= sql.find("WHERE INDEXCODE = ?") != std::string::npos;
+    }
+    EXPECT_TRUE(sawCodeLookup) << "the watch saw the statements (" << texts.size() << ")";
+}
+#endif
 
 using FailedColumnRead = chan_test::ChannelTest;
 
 // ReadDeviceRow reads the text columns 1, 2, 3, 6 (USERNAME) and then 7 (PASSWORD).
 TEST_F(FailedColumnRead, APasswordThatCannotBeReadIsEmptyNotAnotherColumn) {
-    std::vector<DEVICE_INFO> devices = {Device(1)};
+    std::vector<DEVICE_INFO> devices = {chan_test::Device(1)};
     ASSERT_TRUE(m_store.SetDeviceList(Linked(devices)));
     vellum::fault::Storage().Arm(4, 1, "ReadStringByIndex");
     DEVICE_INFO device;
