@@ -13,17 +13,6 @@ namespace {
 
 using nlohmann::json;
 
-// The fields of a JSON report that differ between runs of the same site and seed.
-void DropRunSpecifics(json& report) {
-    for (const char* field : {"seconds", "file", "size"}) report["site"].erase(field);
-    report.erase("sessionSeconds");
-    report.erase("peakMemoryBytes");
-    report["scratchFile"].erase("path");
-    for (json& op : report["operations"])
-        for (const char* field : {"seconds", "callsPerSecond", "recordsPerSecond"})
-            op.erase(field);
-}
-
 // The block of the report from the line starting with `heading` to the next blank line.
 std::string Section(const std::string& text, const std::string& heading) {
     const std::size_t start = text.find("\n" + heading);
@@ -66,10 +55,9 @@ TEST(HostProgram, DefaultRunPassesAndItsJsonReportHoldsEveryFigureOfTheText) {
     const std::string deposited = Section(text.out, "Deposited");
     for (const auto& [field, value] : report["deposited"].items())
         EXPECT_TRUE(HasLine(deposited, "", {value})) << field;
-    const std::string statisticsText = Section(text.out, "Statistics");
-    for (const char* field :
-         {"statusChanges", "wentOnline", "wentOffline", "unchanged", "recountCalls"})
-        EXPECT_TRUE(HasLine(statisticsText, "", {statistics[field]})) << field;
+    EXPECT_TRUE(HasLine(text.out, "status burst",
+                        {statistics["statusChanges"], statistics["wentOnline"],
+                         statistics["wentOffline"], statistics["unchanged"]}));
     EXPECT_NE(text.out.find("Scratch file   " + Bytes(report["scratchFile"]["bytes"])),
               std::string::npos);
     EXPECT_GT(report["scratchFile"]["bytes"].get<uint64_t>(), 0u);
@@ -90,13 +78,6 @@ TEST(HostProgram, DefaultRunPassesAndItsJsonReportHoldsEveryFigureOfTheText) {
         EXPECT_TRUE(HasLine(operations, op["name"], {op["calls"], op["records"]})) << op["name"];
         EXPECT_GT(op["calls"].get<uint64_t>(), 0u) << op["name"];
     }
-    ASSERT_FALSE(statistics["topCells"].empty());
-    const std::string cells = Section(text.out, "Top-level cells");
-    for (const json& cell : statistics["topCells"]) {
-        const std::string rolled = Thousands(cell["rolledUp"]["online"].get<int64_t>()) + " / " +
-                                   Thousands(cell["rolledUp"]["cameras"].get<int64_t>());
-        EXPECT_NE(cells.find(rolled), std::string::npos) << rolled;
-    }
 }
 
 TEST(HostProgram, DumpedSiteLoadedBackGivesTheSameFigures) {
@@ -108,12 +89,11 @@ TEST(HostProgram, DumpedSiteLoadedBackGivesTheSameFigures) {
     ASSERT_EQ(loaded.status, 0) << loaded.err;
     std::remove(file.c_str());
 
-    json first = json::parse(generated.out);
-    json second = json::parse(loaded.out);
+    const json first = json::parse(generated.out);
+    const json second = json::parse(loaded.out);
     EXPECT_EQ(second["site"]["file"], file);
-    DropRunSpecifics(first);
-    DropRunSpecifics(second);
-    EXPECT_EQ(first, second) << json::diff(first, second).dump(2);
+    for (const char* part : {"deposited", "statistics", "checks", "settings"})
+        EXPECT_EQ(first[part], second[part]) << json::diff(first[part], second[part]).dump(2);
 }
 
 // The settings are read beside the module, so a copy of the module gets its own; the
