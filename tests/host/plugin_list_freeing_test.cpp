@@ -10,8 +10,6 @@
 
 namespace {
 
-using plugin_test::ReleaseWatch;
-
 // Frees a null list, then lists of 1 and 3 records of Record, each its own global operator new
 // allocation as the object factory makes them, frees each through `free` and checks
 // that every record was released exactly once.
@@ -22,7 +20,6 @@ void FreeThrough(void (*free)(Argument*)) {
     static_assert(sizeof(Record) == sizeof(Argument), "a shared slot frees equal-sized records");
     free(nullptr);
     for (int count : {1, 3}) {
-        ReleaseWatch watch;
         std::vector<const void*> records;
         Record* head = nullptr;
         for (int i = 0; i < count; ++i) {
@@ -30,13 +27,14 @@ void FreeThrough(void (*free)(Argument*)) {
             std::memset(static_cast<void*>(record), 0, sizeof(Record));
             record->next = head;
             head = record;
-            EXPECT_TRUE(watch.Add(record));
             records.push_back(record);
         }
+        plugin_test::WatchReleases(records);
         free(reinterpret_cast<Argument*>(head));
         for (std::size_t i = 0; i < records.size(); ++i)
-            EXPECT_EQ(watch.Releases(records[i]), 1) << "record " << i << " of " << count;
+            EXPECT_EQ(plugin_test::Releases(i), 1) << "record " << i << " of " << count;
     }
+    plugin_test::WatchReleases({});
 }
 
 TEST(ListFreeing, EverySlotReleasesEveryRecordOfItsOwnKindAndOfItsPair) {
