@@ -52,9 +52,17 @@ TEST(HostProgram, DefaultRunPassesAndItsJsonReportHoldsEveryFigureOfTheText) {
     EXPECT_EQ(statistics["type2Cells"], report["deposited"]["type2Cells"]);
     EXPECT_TRUE(HasLine(text.out, "rolled up = recounted for",
                         {statistics["type2Equal"], statistics["type2Cells"]}));
+    // The generated site holds every kind of data, four type-1 levels above the type-2
+    // cells, IO channels that are never answered, and cameras on and off line.
+    const json& site = report["deposited"];
     const std::string deposited = Section(text.out, "Deposited");
-    for (const auto& [field, value] : report["deposited"].items())
+    for (const auto& [field, value] : site.items()) {
+        EXPECT_GT(value.get<uint64_t>(), 0u) << field;
         EXPECT_TRUE(HasLine(deposited, "", {value})) << field;
+    }
+    EXPECT_GT(site["levels"].get<uint64_t>(), 4u);
+    EXPECT_LT(site["ioChannelsAnswered"], site["ioChannels"]);
+    EXPECT_LT(site["camerasOnline"], site["cameras"]);
     EXPECT_TRUE(HasLine(text.out, "status burst",
                         {statistics["statusChanges"], statistics["wentOnline"],
                          statistics["wentOffline"], statistics["unchanged"]}));

@@ -1,4 +1,6 @@
-// The generated site: sizes, determinism and shape. What SiteIndex works out of a site
+// The generated site: sizes, determinism and names. Its shape (levels, every kind of
+// data, IO types never answered, cameras on and off line) is read from the default
+// run's report by HostProgram.DefaultRun.... What SiteIndex works out of a site
 // (levels, child order, rolled-up counts) is what the session's checks compare the
 // module's answers with, so HostProgram.DefaultRun... fails on any fault there.
 #include <gtest/gtest.h>
@@ -7,7 +9,6 @@
 
 #include "host_tool_support.h"
 #include "site_generator.h"
-#include "site_index.h"
 #include "site_json.h"
 
 namespace {
@@ -56,31 +57,8 @@ TEST(SiteGenerator, GivesTheSameSiteForTheSameSeedAndAnotherForAnother) {
     EXPECT_NE(Text(Generate(7, 800, 90)), Text(Generate(8, 800, 90)));
 }
 
-TEST(SiteGenerator, BuildsFourType1LevelsAboveType2CellsAndFillsEveryKindOfData) {
+TEST(SiteGenerator, NamesCellsAndCamerasBeyondAscii) {
     const Site site = Generate(1, 2000, 200);
-    const SiteIndex index(site);
-    int deepestType1 = -1;
-    int32_t largestType1 = 0;
-    int32_t smallestType2 = INT32_MAX;
-    for (std::size_t i = 0; i < site.cells.size(); ++i) {
-        if (site.cells[i].type == 1) {
-            deepestType1 = std::max(deepestType1, index.Level(i));
-            largestType1 = std::max(largestType1, site.cells[i].id);
-        } else {
-            smallestType2 = std::min(smallestType2, site.cells[i].id);
-        }
-    }
-    EXPECT_GE(deepestType1, 3);  // centre, region, district, site
-    EXPECT_LT(largestType1, smallestType2);
-    EXPECT_TRUE(Any(site.cells, [](const SiteCell& c) { return c.type == 2 && c.parentId; }));
-    for (const SiteCamera& camera : site.cameras)
-        ASSERT_EQ(site.cells[index.FindCell(camera.cell)].type, 2) << "camera " << camera.id;
-    EXPECT_FALSE(site.devices.empty() || site.talkChannels.empty() || site.storeFolders.empty() ||
-                 site.views.empty() || site.crowdFolders.empty());
-    EXPECT_TRUE(Any(site.ioChannels, [](const SiteIoChannel& io) { return io.ioType == 0; }));
-    EXPECT_TRUE(Any(site.ioChannels, [](const SiteIoChannel& io) { return io.ioType != 0; }));
     EXPECT_TRUE(Any(site.cells, [](const SiteCell& c) { return NonAscii(c.name); }));
     EXPECT_TRUE(Any(site.cameras, [](const SiteCamera& c) { return NonAscii(c.name); }));
-    EXPECT_TRUE(Any(site.cameras, [](const SiteCamera& c) { return c.online; }));
-    EXPECT_TRUE(Any(site.cameras, [](const SiteCamera& c) { return !c.online; }));
 }
