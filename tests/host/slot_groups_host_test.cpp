@@ -1,9 +1,9 @@
 // The forwarding slots of IVellum that vellum-host's session does not call, reached
-// through the loaded module as the client reaches them (the registers and context blocks
-// are CDataOper's own, checked on it by ContextBlocks, ValueRegisters, KeyedRecords). The session (HostProgram.DefaultRun...) calls
-// every other slot through the exports, checks each answer against its site and frees
-// each list through its slot. The rules of each component are tested on the component;
-// here one answer per slot shows that the slot is wired through.
+// through the loaded module as the client reaches them. The session
+// (HostProgram.DefaultRun...) calls every other forwarding slot through the exports,
+// checks each answer against its site and frees each list through its slot; the
+// registers and context blocks are CDataOper's own (ContextBlocks, ValueRegisters,
+// KeyedRecords). Here one answer per slot shows that the slot is wired through.
 #include <gtest/gtest.h>
 
 #include <cstdio>
