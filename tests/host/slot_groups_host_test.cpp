@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "ModuleLoader.h"
+#include "tests/TempDir.h"
 
 namespace {
 
@@ -34,14 +35,12 @@ void Put(char (&field)[N], const std::string& text) {
     std::snprintf(field, N, "%s", text.c_str());
 }
 
-// One int of each record of a handed-out list, which is then freed through `free`; `head`
-// is left null, as the next query into it expects.
-template <class Record, class Field, class Argument>
-std::vector<int> Take(Record*& head, Field field, void (*free)(Argument*)) {
+// One int of each record of a handed-out list, which is then freed through `free`.
+template <class Record>
+std::vector<int> Take(Record* head, int Record::*field, void (*free)(Record*)) {
     std::vector<int> values;
     for (const Record* r = head; r != nullptr; r = r->next) values.push_back(r->*field);
-    free(reinterpret_cast<Argument*>(head));
-    head = nullptr;
+    free(head);
     return values;
 }
 
@@ -56,8 +55,14 @@ CAMERA_INFO Camera(int id, const std::string& code) {
 
 class SlotGroups : public ::testing::Test {
 protected:
+    void SetUp() override { ASSERT_TRUE(vellum->Init(dir.Path().c_str())); }
+    void TearDown() override {
+        vellum->UnInit();
+        t.DestroyVellum(vellum);
+    }
     const InstanceFuncTable& t = *Module().instances;
-    HostInstance vellum;
+    vellum_test::TempDir dir;
+    IVellum* vellum = t.CreateVellum();
 };
 
 TEST_F(SlotGroups, UserOrgListsAreHandedOutAndFreed) {
