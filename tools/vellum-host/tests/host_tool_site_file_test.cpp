@@ -58,7 +58,7 @@ protected:
 };
 
 json Type1Cell(int id, int parentId) {
-    return {{"id", id},       {"type", 1},     {"parentId", parentId},
+    return {{"id", id},       {"type", 1},      {"parentId", parentId},
             {"ownerId", 0},   {"sortOrder", 0}, {"indexCode", "C" + std::to_string(id)},
             {"name", ""}};
 }
