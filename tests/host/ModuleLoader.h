@@ -11,7 +11,6 @@
 #include "vellum/plugin.h"
 
 #if defined(_WIN32)
-#include <process.h>
 #include <windows.h>
 namespace module_loader {
 inline void* Open(const char* path) { return LoadLibraryA(path); }
@@ -19,11 +18,9 @@ inline void* Find(void* handle, const char* name) {
     return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle), name));
 }
 inline std::string LastError() { return "error " + std::to_string(GetLastError()); }
-inline int ProcessId() { return _getpid(); }
 }  // namespace module_loader
 #else
 #include <dlfcn.h>
-#include <unistd.h>
 namespace module_loader {
 inline void* Open(const char* path) { return dlopen(path, RTLD_NOW | RTLD_LOCAL); }
 inline void* Find(void* handle, const char* name) { return dlsym(handle, name); }
@@ -31,7 +28,6 @@ inline std::string LastError() {
     const char* reason = dlerror();
     return reason != nullptr ? reason : "";
 }
-inline int ProcessId() { return getpid(); }
 }  // namespace module_loader
 #endif
 
@@ -69,29 +65,5 @@ inline const ModuleTables& Module() {
     EXPECT_NE(tables.handle, nullptr) << module_loader::LastError();
     return tables;
 }
-
-// A created instance, initialised under the test's scratch directory and
-// uninitialised and destroyed at the end of the scope.
-class HostInstance {
-public:
-    HostInstance() : m_p(Module().instances->CreateVellum()) {
-        // The pid keeps concurrent test processes apart: their heaps can hand out the
-        // same instance address (always so under AddressSanitizer), hence the same path.
-        EXPECT_TRUE(m_p->Init((std::string(VELLUM_TEST_TMP) + "host-" +
-                               std::to_string(module_loader::ProcessId()) + "-")
-                                  .c_str()));
-    }
-    ~HostInstance() {
-        m_p->UnInit();
-        Module().instances->DestroyVellum(m_p);
-    }
-    HostInstance(const HostInstance&) = delete;
-    HostInstance& operator=(const HostInstance&) = delete;
-    IVellum* operator->() const { return m_p; }
-    IVellum* get() const { return m_p; }
-
-private:
-    IVellum* m_p;
-};
 
 #endif  // VELLUM_TESTS_HOST_MODULELOADER_H

@@ -10,30 +10,17 @@
 
 namespace {
 
-using plugin_test::ReleaseWatch;
-
-// Slots hold watched addresses; a release of one bumps its count. Lock-free, and
-// never allocates, since it runs inside operator delete.
-std::atomic<const void*> g_watched[ReleaseWatch::kCapacity];
-std::atomic<int> g_releases[ReleaseWatch::kCapacity];
-std::atomic<std::size_t> g_watchedCount{0};
+// Lock-free, and never allocates, since it runs inside operator delete.
+std::atomic<const void*> g_watched[plugin_test::kWatchCapacity];
+std::atomic<int> g_releases[plugin_test::kWatchCapacity];
 std::atomic<bool> g_failNextNothrow{false};
-
-void NoteRelease(const void* pointer) {
-    const std::size_t count = g_watchedCount.load(std::memory_order_acquire);
-    for (std::size_t i = 0; i < count; ++i) {
-        if (g_watched[i].load(std::memory_order_relaxed) == pointer) {
-            g_releases[i].fetch_add(1);
-            return;
-        }
-    }
-}
 
 void* Allocate(std::size_t size) { return std::malloc(size != 0 ? size : 1); }
 
 void Release(void* pointer) {
     if (pointer == nullptr) return;
-    NoteRelease(pointer);
+    for (std::size_t i = 0; i < plugin_test::kWatchCapacity; ++i)
+        if (g_watched[i].load() == pointer) g_releases[i].fetch_add(1);
     std::free(pointer);
 }
 
@@ -41,24 +28,14 @@ void Release(void* pointer) {
 
 namespace plugin_test {
 
-ReleaseWatch::ReleaseWatch() { g_watchedCount.store(0); }
-ReleaseWatch::~ReleaseWatch() { g_watchedCount.store(0); }
-
-bool ReleaseWatch::Add(const void* record) {
-    const std::size_t index = g_watchedCount.load();
-    if (index >= kCapacity) return false;
-    g_watched[index].store(record);
-    g_releases[index].store(0);
-    g_watchedCount.store(index + 1, std::memory_order_release);
-    return true;
+void WatchReleases(const std::vector<const void*>& records) {
+    for (std::size_t i = 0; i < kWatchCapacity; ++i) {
+        g_watched[i].store(i < records.size() ? records[i] : nullptr);
+        g_releases[i].store(0);
+    }
 }
 
-int ReleaseWatch::Releases(const void* record) const {
-    const std::size_t count = g_watchedCount.load();
-    for (std::size_t i = 0; i < count; ++i)
-        if (g_watched[i].load() == record) return g_releases[i].load();
-    return -1;
-}
+int Releases(std::size_t index) { return g_releases[index].load(); }
 
 void FailNextNothrowAllocation() { g_failNextNothrow.store(true); }
 bool NothrowFailurePending() { return g_failNextNothrow.load(); }

@@ -1,8 +1,12 @@
-// The module's dynamic symbol table: the five XPLUGIN_* functions are the only symbols
-// it defines for others to bind to.
+// What only an ELF module sharing this program's operator delete can show: the five
+// XPLUGIN_* functions are the only symbols the module defines for others to bind to, and
+// its list-freeing functions release every record of a list exactly once, for both
+// record types of each shared pair. Lists from real queries are freed in SlotGroups and
+// in vellum-host's session.
 #include <elf.h>
 #include <link.h>
 
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <set>
@@ -10,29 +14,21 @@
 #include <vector>
 
 #include "ModuleLoader.h"
+#include "plugin_test_support.h"
 
 namespace {
 
 // Names of the symbols that the ELF file at `path` defines in its dynamic symbol
 // table with global or weak binding and default or protected visibility: what a
-// dlsym or another library can bind to. Fails the test on a malformed file.
-std::set<std::string> ExportedSymbols(const std::string& path) {
-    std::set<std::string> names;
+// dlsym or another library can bind to.
+void ReadExportedSymbols(const std::string& path, std::set<std::string>& names) {
     std::ifstream in(path, std::ios::binary);
     const std::vector<char> file((std::istreambuf_iterator<char>(in)),
                                  std::istreambuf_iterator<char>());
-    if (file.size() < sizeof(ElfW(Ehdr))) {
-        ADD_FAILURE() << path << " is not an ELF file";
-        return names;
-    }
+    ASSERT_GE(file.size(), sizeof(ElfW(Ehdr)));
     const auto* header = reinterpret_cast<const ElfW(Ehdr)*>(file.data());
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(header->e_ident), SELFMAG),
-              std::string(ELFMAG, SELFMAG));
     EXPECT_EQ(header->e_ident[EI_CLASS], sizeof(void*) == 8 ? ELFCLASS64 : ELFCLASS32);
-    if (header->e_shoff + std::size_t{header->e_shnum} * sizeof(ElfW(Shdr)) > file.size()) {
-        ADD_FAILURE() << path << ": section headers out of the file";
-        return names;
-    }
+    ASSERT_LE(header->e_shoff + std::size_t{header->e_shnum} * sizeof(ElfW(Shdr)), file.size());
     const auto* sections = reinterpret_cast<const ElfW(Shdr)*>(file.data() + header->e_shoff);
     bool sawDynamicTable = false;
     for (unsigned i = 0; i < header->e_shnum; ++i) {
@@ -55,25 +51,65 @@ std::set<std::string> ExportedSymbols(const std::string& path) {
         }
     }
     EXPECT_TRUE(sawDynamicTable) << path << " has no dynamic symbol table";
-    return names;
 }
 
 TEST(ModuleExports, OnlyTheFiveEntryPointsAreVisible) {
     const std::set<std::string> expected = {"XPLUGIN_Init", "XPLUGIN_Uninit",
                                             "XPLUGIN_GetPluginInfo", "XPLUGIN_GetInstance",
                                             "XPLUGIN_GetLastError"};
-    EXPECT_EQ(ExportedSymbols(VELLUM_MODULE_PATH), expected);
+    std::set<std::string> names;
+    ReadExportedSymbols(VELLUM_MODULE_PATH, names);
+    EXPECT_EQ(names, expected);
 }
 
-TEST(ModuleExports, EntryPointsResolveByTheirPlainNames) {
-    const ModuleTables& module = Module();
-    ASSERT_NE(module.handle, nullptr);
-    for (const char* name : {"XPLUGIN_Init", "XPLUGIN_Uninit", "XPLUGIN_GetPluginInfo",
-                             "XPLUGIN_GetInstance", "XPLUGIN_GetLastError"})
-        EXPECT_NE(dlsym(module.handle, name), nullptr) << name;
-    // Internal functions stay inside, so a host can never bind to them by accident.
-    for (const char* name : {"of_newCellInfo", "XRT_InitEx", "GetModuleDir", "FreeCellList"})
-        EXPECT_EQ(dlsym(module.handle, name), nullptr) << name;
+// Frees a null list, then lists of 1 and 3 records of Record, each its own global operator new
+// allocation as the object factory makes them, frees each through `free` and checks
+// that every record was released exactly once.
+template <class Record, class Argument>
+void FreeThrough(void (*free)(Argument*)) {
+    // Both types of a pair have one size and their `next` at one offset, so the
+    // shared function walks either; the client calls it with whichever it holds.
+    static_assert(sizeof(Record) == sizeof(Argument), "a shared slot frees equal-sized records");
+    free(nullptr);
+    for (int count : {1, 3}) {
+        std::vector<const void*> records;
+        Record* head = nullptr;
+        for (int i = 0; i < count; ++i) {
+            auto* record = static_cast<Record*>(::operator new(sizeof(Record)));
+            std::memset(static_cast<void*>(record), 0, sizeof(Record));
+            record->next = head;
+            head = record;
+            records.push_back(record);
+        }
+        plugin_test::WatchReleases(records);
+        free(reinterpret_cast<Argument*>(head));
+        for (std::size_t i = 0; i < records.size(); ++i)
+            EXPECT_EQ(plugin_test::Releases(i), 1) << "record " << i << " of " << count;
+    }
+    plugin_test::WatchReleases({});
+}
+
+TEST(ListFreeing, EverySlotReleasesEveryRecordOfItsOwnKindAndOfItsPair) {
+    const InstanceFuncTable* t = Module().instances;
+    FreeThrough<CELL_INFO>(t->FreeCellList);
+    FreeThrough<IO_INFO>(t->FreeIOInfoList);
+    FreeThrough<CROWD_RES>(t->FreeCrowdResList);
+    FreeThrough<CUSTOM_VIEW>(t->FreeCustomViewList);
+    FreeThrough<STORE_RES>(t->FreeStoreResList);
+    FreeThrough<CUSTOM_VIEW_ORG>(t->FreeCustomViewOrgList);
+    FreeThrough<CAMERA_INFO>(t->FreeCameraList);
+    FreeThrough<TALK_CHANNEL>(t->FreeTalkChannelList);
+    FreeThrough<CROWD_FOLDER>(t->FreeCrowdFolderList);
+    FreeThrough<STORE_FOLDER>(t->FreeStoreFolderList);
+    FreeThrough<CUSTOM_VIEW_RES>(t->FreeCustomViewResList);
+    FreeThrough<USER_ORG>(t->FreeUserOrgList);
+    // The shared slots, called with the other type of their pair.
+    FreeThrough<TALK_CHANNEL>(t->FreeIOInfoList);
+    FreeThrough<IO_INFO>(t->FreeTalkChannelList);
+    FreeThrough<CROWD_FOLDER>(t->FreeCustomViewList);
+    FreeThrough<CUSTOM_VIEW>(t->FreeCrowdFolderList);
+    FreeThrough<CUSTOM_VIEW_RES>(t->FreeCustomViewOrgList);
+    FreeThrough<CUSTOM_VIEW_ORG>(t->FreeCustomViewResList);
 }
 
 }  // namespace

@@ -4,34 +4,21 @@
 #ifndef VELLUM_TESTS_HOST_PLUGIN_TEST_SUPPORT_H
 #define VELLUM_TESTS_HOST_PLUGIN_TEST_SUPPORT_H
 
-#include <gtest/gtest.h>
-#include <stdlib.h>
-
 #include <cstddef>
-#include <filesystem>
-#include <string>
 #include <vector>
 
 #include "tests/TempDir.h"
 
 namespace plugin_test {
 
-// Counts how often each watched address is released through the global operator
-// delete, in this program or in the loaded module. Up to kCapacity addresses at once.
-class ReleaseWatch {
-public:
-    static constexpr std::size_t kCapacity = 256;
+constexpr std::size_t kWatchCapacity = 16;
 
-    ReleaseWatch();   // starts with nothing watched
-    ~ReleaseWatch();  // stops watching
-    ReleaseWatch(const ReleaseWatch&) = delete;
-    ReleaseWatch& operator=(const ReleaseWatch&) = delete;
-
-    // Starts counting releases of `record`. False when the watch is full.
-    bool Add(const void* record);
-    // How often `record` was released since Add; -1 when it is not watched.
-    int Releases(const void* record) const;
-};
+// Starts counting how often each of `records` (at most kWatchCapacity) is released
+// through the global operator delete, in this program or in the loaded module, and
+// stops counting any earlier ones.
+void WatchReleases(const std::vector<const void*>& records);
+// How often the record at `index` of the last WatchReleases was released since.
+int Releases(std::size_t index);
 
 // The next non-throwing global operator new in this process returns null.
 void FailNextNothrowAllocation();
