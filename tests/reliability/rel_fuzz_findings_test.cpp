@@ -1,5 +1,4 @@
-// What the fuzzer found, each as a plain test of the behaviour it broke. The inputs
-// that found them stay in fuzz/corpus/ (README of fuzz/ in docs/RELIABILITY.md).
+// What the fuzzer found, each as a plain test of the behaviour it broke.
 #include <gtest/gtest.h>
 
 #include <climits>
