@@ -251,7 +251,8 @@ TEST_F(CellIndexAgreesWithScan, OverRandomRoundsOfDepositsRedepositsAndRepairs) 
     EXPECT_GT(m_plain.Size(), 1000u);
 }
 
-// Only a cache without a type-1 root is repaired, and type-2 cells are never chosen.
+// Only a cache without a type-1 root is repaired; type-2 cells are never chosen, cells of
+// any other type are.
 TEST_F(CellTreeTest, RepairIsLoggedOnlyWhenNoTypeOneRootIsCached) {
     const struct {
         std::vector<CELL_INFO> cells;
@@ -260,6 +261,8 @@ TEST_F(CellTreeTest, RepairIsLoggedOnlyWhenNoTypeOneRootIsCached) {
         {{}, {NotFindRootLine()}},
         {{Cell(2, 77, "a"), Cell(1, 0, "b")}, {}},
         {{Cell(1, 98, "a", 2), Cell(2, 99, "b", 2)}, {NotFindRootLine()}},
+        {{Cell(1, 98, "a", 3), Cell(2, 99, "b")},
+         {NotFindRootLine(), LookForLine("cell a", 1, 98), SetRootLine("cell a", 1, 98)}},
         {{Cell(10, 11, "a"), Cell(11, 99, "b")},
          {NotFindRootLine(), LookForLine("cell a", 10, 11), FindLine("cell b", 11, 99),
           LookForLine("cell b", 11, 99), SetRootLine("cell b", 11, 99)}},
