@@ -1,7 +1,11 @@
 // What the four channel tables share: the column mapping, duplicates, look-ups by
-// code, names as UTF-8; and the lists by cell, IOTYPE and the talk write's failure.
+// code, names as UTF-8, an index for every look-up; the lists by cell, IOTYPE and the
+// talk write's failure; and how CDataOper joins the components: its settings file and
+// key reach the camera table, and what ClearAll and UnInit empty of the user orgs.
 #include <clocale>
 #include <functional>
+#include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -10,15 +14,18 @@
 namespace {
 
 using chan_test::Camera;
+using chan_test::ConfigFile;
 using chan_test::Device;
 using chan_test::Ids;
 using chan_test::Io;
 using chan_test::IsUntouched;
 using chan_test::Linked;
+using chan_test::Org;
 using chan_test::Sentinel;
 using chan_test::SetText;
 using chan_test::Talk;
 using ChannelTables = chan_test::TablesTest;
+using ChannelFacade = chan_test::ChannelTest;
 
 // Whether `read` finds a record equal to `written`, byte for byte, but for its next.
 template <class Record, class Read>
@@ -190,5 +197,69 @@ TEST_F(ChannelTables, NamesAreStoredAsUtf8AndCutAtACharacterBoundary) {
     std::setlocale(LC_CTYPE, saved.c_str());
 }
 #endif
+
+// The detail lines of EXPLAIN QUERY PLAN for `sql`, its `?` left unbound.
+std::vector<std::string> QueryPlan(CDataStorage& storage, const std::string& sql) {
+    std::vector<std::string> details;
+    EXPECT_TRUE(storage.BeginRead("EXPLAIN QUERY PLAN " + sql)) << sql;
+    std::string detail;
+    while (storage.ReadNext() && storage.ReadStringByIndex(3, detail)) details.push_back(detail);
+    storage.EndRead();
+    return details;
+}
+
+TEST(ChannelIndexes, NoLookupScansAWholeTable) {
+    chan_test::Tables t;
+    std::vector<std::string> statements(std::begin(channel_sql::kLookups),
+                                        std::end(channel_sql::kLookups));
+    statements.push_back(channel_sql::CameraDeleteStatement(1));
+    statements.push_back(channel_sql::CameraDeleteStatement(channel_sql::kCameraDeleteBatch));
+    for (const std::string& sql : statements) {
+        const std::vector<std::string> plan = QueryPlan(t.storage, sql);
+        ASSERT_FALSE(plan.empty()) << sql;
+        for (const std::string& step : plan) {
+            EXPECT_EQ(step.rfind("SCAN", 0), std::string::npos) << sql << ": " << step;
+            EXPECT_EQ(step.find("TEMP B-TREE FOR ORDER BY"), std::string::npos) << sql;
+        }
+    }
+}
+
+// Read afresh at each ask: only Version 6731 enciphers, only camera_index_sort 1 lists
+// by descending SEQINDEX; no file means neither. The instance's reader and key reach
+// the camera table (its order setting: PlatformFaults in rel_platform_faults).
+TEST_F(ChannelFacade, TheSettingsFileBesideTheModuleReachesTheCameraTable) {
+    const char* const both = "[Tvwall]\nVersion=6731\n[ResTree]\ncamera_index_sort=1\n";
+    const ModuleSettings settings;
+    for (const char* content :
+         {"", both, "[Tvwall]\nVersion=6730\n[ResTree]\ncamera_index_sort=2\n", ""}) {
+        std::unique_ptr<ConfigFile> file;
+        if (*content != '\0') file = std::make_unique<ConfigFile>(content);
+        EXPECT_EQ(settings.TransPathEnciphered(), content == both) << content;
+        EXPECT_EQ(settings.CamerasByDescendingSeqIndex(), content == both) << content;
+    }
+    ConfigFile file(both);
+    StoreCameras({Camera(2)});
+    CAMERA_INFO read;
+    ASSERT_TRUE(m_store.GetCameraByID(&read, 2));
+    EXPECT_STREQ(read.TRANSPATH, "rtsp://10.0.0.1/2");
+    EXPECT_EQ(store_test::Peek(m_store.DbPath())
+                  .Column("SELECT TRANSPATH FROM CAMERAINFO")[0]
+                  .find("10.0.0.1"),
+              std::string::npos);
+}
+
+TEST_F(ChannelFacade, ClearAllEmptiesTheUserOrgListAndNeitherEmptiesTheStatistics) {
+    std::vector<USER_ORG> orgs = {Org(1, 6, 5)};
+    m_store.SetUserOrgList(Linked(orgs));
+    m_store.SetUserOrgStatList(Linked(orgs));
+    m_store.ClearAll();
+    USER_ORG* head = nullptr;
+    EXPECT_FALSE(m_store.GetUserOrgList(&head, 0));
+    m_store.UnInit();
+    int online = 0, total = 0;
+    ASSERT_TRUE(m_store.GetUserOrgStat(1, &online, &total));
+    EXPECT_EQ(std::to_string(online) + "/" + std::to_string(total), "5/6");
+    ASSERT_TRUE(m_store.Init(m_dir.Path().c_str()));
+}
 
 }  // namespace

@@ -27,6 +27,7 @@ using org_test::Folder;
 using org_test::Linked;
 using org_test::SetText;
 using org_test::TakeList;
+using org_test::Zeroed;
 
 // CTest runs test cases as parallel processes: a test that reads the settings file
 // beside the program (or its absence) holds this lock, so no other one changes it.
@@ -55,12 +56,6 @@ private:
     std::string m_path;
 };
 
-template <class Record>
-Record Zeroed() {
-    Record record;
-    std::memset(static_cast<void*>(&record), 0, sizeof record);
-    return record;
-}
 
 // id + k, wrapping as 32-bit arithmetic does, for identifiers at the ends of the range.
 inline int32_t Plus(int32_t id, uint32_t k) {

@@ -1,46 +1,55 @@
-// The cell tree: deposits and their root repair with its log lines, look-ups, levels,
-// children, and the reset of the indexes by ClearAll and UnInit.
+// The cell tree: its indexes answer exactly as plain scans of the ordered cell map do,
+// over random deposits with duplicate index codes, ids shared across types, re-deposits,
+// cycles and a root repair in every round; and the cases random data does not reach:
+// deposits that need no repair, unterminated fields, misses, cycles and the resets.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <map>
+#include <random>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "org_test_support.h"
 #include "store/DataOper.h"
 #include "store_test_support.h"
 
+namespace {
+
 using org_test::Cell;
 using org_test::FindLine;
 using org_test::Linked;
 using org_test::LookForLine;
 using org_test::NotFindRootLine;
+using org_test::SameRecord;
 using org_test::SetRootLine;
 using org_test::TakeList;
+using Lines = std::vector<std::string>;
 
-namespace {
+// Deposits and returns the text of every line logged meanwhile; each must be a level-3
+// "tvwall" line.
+Lines Deposit(CDataOper& store, std::vector<CELL_INFO> cells) {
+    store_test::LogCapture capture;
+    store.SetCellList(Linked(cells));
+    Lines texts;
+    for (const store_test::LogLine& line : capture.Lines()) {
+        EXPECT_EQ(line.level, 3) << line.text;
+        EXPECT_EQ(line.module, "tvwall") << line.text;
+        texts.push_back(line.text);
+    }
+    return texts;
+}
 
 class CellTreeTest : public store_test::FaultSafeTest {
 protected:
-    void Deposit(std::vector<CELL_INFO> cells) { m_store.SetCellList(Linked(cells)); }
+    Lines Deposit(std::vector<CELL_INFO> cells) { return ::Deposit(m_store, std::move(cells)); }
 
-    // Deposits and returns the text of every line logged meanwhile; each must be a
-    // level-3 "tvwall" line.
-    std::vector<std::string> DepositLogged(std::vector<CELL_INFO> cells) {
-        store_test::LogCapture capture;
-        m_store.SetCellList(Linked(cells));
-        std::vector<std::string> texts;
-        for (const store_test::LogLine& line : capture.Lines()) {
-            EXPECT_EQ(line.level, 3) << line.text;
-            EXPECT_EQ(line.module, "tvwall") << line.text;
-            texts.push_back(line.text);
-        }
-        return texts;
-    }
-
-    int StoredParent(int id, int cellType = 1) {
+    int StoredParent(int id) {
         CELL_INFO cell;
-        EXPECT_TRUE(m_store.GetCellInfo(&cell, id, cellType)) << id;
+        EXPECT_TRUE(m_store.GetCellInfo(&cell, id, 1)) << id;
         return cell.parentId;
     }
 
@@ -56,163 +65,247 @@ protected:
     CDataOper m_store;
 };
 
-using CellTreeRepair = CellTreeTest;
+// What the cell operations answer, by scanning the map in key order every time.
+class PlainCellTree {
+public:
+    // Stores the cells and repairs as described for SetCellList; returns the log lines.
+    Lines Deposit(const std::vector<CELL_INFO>& cells) {
+        for (const CELL_INFO& cell : cells) m_cells[cell.indexCode] = cell;
+        for (const auto& [code, cell] : m_cells)
+            if (cell.cellType == 1 && cell.parentId == 0) return {};
+        Lines lines{NotFindRootLine()};
+        for (auto& [code, cell] : m_cells) {
+            if (cell.cellType == 2) continue;
+            lines.push_back(LookForLine(cell.name, cell.id, cell.parentId));
+            const CELL_INFO* parent = nullptr;
+            for (const auto& [otherCode, other] : m_cells) {
+                if (otherCode != code && other.id == cell.parentId) {
+                    parent = &other;
+                    break;
+                }
+            }
+            if (parent != nullptr) {
+                lines.push_back(FindLine(parent->name, parent->id, parent->parentId));
+                continue;
+            }
+            lines.push_back(SetRootLine(cell.name, cell.id, cell.parentId));
+            cell.parentId = 0;
+            break;
+        }
+        return lines;
+    }
 
-TEST_F(CellTreeRepair, NullDepositOnEmptyCacheLogsTheMissingRootOnly) {
-    EXPECT_EQ(DepositLogged({}), std::vector<std::string>{NotFindRootLine()});
+    const CELL_INFO* Info(int id, int cellType) const {
+        for (const auto& [code, cell] : m_cells)
+            if (cell.id == id && cell.cellType == cellType) return &cell;
+        return nullptr;
+    }
+
+    // Walks up with a record of the pairs seen, so a loop shows as a pair seen twice.
+    int Level(int id, int cellType) const {
+        std::set<std::pair<int, int>> seen;
+        int level = -1;
+        while (id != 0) {
+            if (!seen.insert({id, cellType}).second) return -1;
+            const CELL_INFO* cell = Info(id, cellType);
+            if (cell == nullptr) return -1;
+            id = cell->parentId;
+            cellType = cell->cellType;
+            if (id == 0 && cellType == 2) {
+                id = cell->ownerId;
+                cellType = 1;
+            }
+            ++level;
+        }
+        return level;
+    }
+
+    // A type-1 cell's top-level type-2 cells come first; each group in sortOrder, then id.
+    std::vector<CELL_INFO> Children(int id, int cellType) const {
+        std::vector<CELL_INFO> result;
+        auto addGroup = [&](auto matches) {
+            std::vector<CELL_INFO> group;
+            for (const auto& [code, cell] : m_cells)
+                if (matches(cell)) group.push_back(cell);
+            std::stable_sort(
+                group.begin(), group.end(), [](const CELL_INFO& a, const CELL_INFO& b) {
+                    return a.sortOrder != b.sortOrder ? a.sortOrder < b.sortOrder : a.id < b.id;
+                });
+            result.insert(result.end(), group.begin(), group.end());
+        };
+        if (cellType == 1) {
+            addGroup([&](const CELL_INFO& c) {
+                return c.cellType == 2 && c.parentId == 0 && c.ownerId == id;
+            });
+            addGroup([&](const CELL_INFO& c) { return c.cellType == 1 && c.parentId == id; });
+        } else if (cellType == 2) {
+            addGroup([&](const CELL_INFO& c) { return c.cellType == 2 && c.parentId == id; });
+        }
+        return result;
+    }
+
+    Lines RootCodes() const {
+        Lines codes;
+        for (const auto& [code, cell] : m_cells)
+            if (cell.cellType == 1 && cell.parentId == 0) codes.push_back(code);
+        return codes;
+    }
+
+    const CELL_INFO& At(const std::string& code) const { return m_cells.at(code); }
+    std::size_t Size() const { return m_cells.size(); }
+
+private:
+    std::map<std::string, CELL_INFO> m_cells;
+};
+
+constexpr int kMaxId = 500;
+constexpr int kMaxParent = 520;  // ids above kMaxId are never deposited: missing parents
+constexpr int kHubIds = 40;
+
+class RandomCells {
+public:
+    explicit RandomCells(unsigned seed) : m_random(seed) {}
+
+    CELL_INFO Next() {
+        const std::string code = "c" + std::to_string(Uniform(0, 1199));
+        const int roll = Uniform(0, 99);
+        const int cellType = roll < 55 ? 1 : roll < 95 ? 2 : 3;
+        // Half the parents come from a few low ids, so real chains form among the noise.
+        int parentId = Uniform(0, 1) == 0 ? Uniform(1, kHubIds) : Uniform(1, kMaxParent);
+        if (cellType != 1 && Uniform(0, 1) == 0) parentId = 0;  // type 1 is never a root
+        const int ownerId = Uniform(0, 3) == 0 ? 0 : Uniform(1, kHubIds);
+        CELL_INFO cell =
+            Cell(Uniform(1, kMaxId), parentId, code, cellType, Uniform(-3, 3), ownerId);
+        org_test::SetText(cell.name, "n" + std::to_string(Uniform(0, 99999)));
+        return cell;
+    }
+
+    int Uniform(int low, int high) {
+        return std::uniform_int_distribution<int>(low, high)(m_random);
+    }
+
+private:
+    std::mt19937 m_random;
+};
+
+class CellIndexAgreesWithScan : public CellTreeTest {
+protected:
+    void CompareEveryAnswer() {
+        for (int id = -1; id <= kMaxParent + 2; ++id) {
+            for (int cellType = 0; cellType <= 3; ++cellType) {
+                SCOPED_TRACE("id " + std::to_string(id) + " type " + std::to_string(cellType));
+                const CELL_INFO* expected = m_plain.Info(id, cellType);
+                CELL_INFO found;
+                ASSERT_EQ(m_store.GetCellInfo(&found, id, cellType), expected != nullptr);
+                if (expected != nullptr) {
+                    EXPECT_TRUE(SameRecord(found, *expected)) << expected->indexCode;
+                    EXPECT_EQ(found.next, nullptr);
+                }
+                ASSERT_EQ(m_store.GetCellLevel(id, cellType), m_plain.Level(id, cellType));
+
+                const std::vector<CELL_INFO> children = m_plain.Children(id, cellType);
+                CELL_INFO* head = nullptr;
+                ASSERT_EQ(m_store.GetChildCellList(&head, id, cellType), !children.empty());
+                const std::vector<CELL_INFO> listed = TakeList(head);
+                ASSERT_EQ(listed.size(), children.size());
+                for (std::size_t i = 0; i < listed.size(); ++i)
+                    ASSERT_TRUE(SameRecord(listed[i], children[i])) << children[i].indexCode;
+            }
+        }
+    }
+
+    PlainCellTree m_plain;
+};
+
+TEST_F(CellIndexAgreesWithScan, OverRandomRoundsOfDepositsRedepositsAndRepairs) {
+    RandomCells random(20240611);
+    int deepCells = 0;
+    for (int round = 0; round < 3; ++round) {
+        std::vector<CELL_INFO> batch;
+        for (int i = 0; i < (round == 0 ? 1500 : 800); ++i) batch.push_back(random.Next());
+        // Self-parents, examined before the random cells ("b" sorts before "c"): the
+        // first shares its id with another entry and so has a parent; the second,
+        // alone with its id, has none and is the one repaired.
+        if (round == 0) {
+            batch.push_back(Cell(7, 7, "b0"));
+            batch.push_back(Cell(7, 3, "c-seven", 2));
+        } else if (round == 1) {
+            batch.push_back(Cell(kMaxParent + 1, kMaxParent + 1, "b1"));
+        }
+        // Take away the roots that earlier repairs made, so this round repairs again.
+        for (const std::string& code : m_plain.RootCodes()) {
+            CELL_INFO cell = m_plain.At(code);
+            cell.parentId = random.Uniform(1, kMaxParent);
+            batch.push_back(cell);
+        }
+        const Lines expected = m_plain.Deposit(batch);
+        EXPECT_EQ(Deposit(batch), expected);
+        ASSERT_GT(expected.size(), 1u) << "every round is meant to repair";
+        CompareEveryAnswer();
+        if (HasFatalFailure()) return;
+        for (int id = 1; id <= kMaxId; ++id)
+            deepCells += (m_plain.Level(id, 1) >= 2) + (m_plain.Level(id, 2) >= 2);
+    }
+    // The data is meant to hold real trees, not just orphans and loops.
+    EXPECT_GT(deepCells, 10);
+    EXPECT_GT(m_plain.Size(), 1000u);
 }
 
-TEST_F(CellTreeRepair, DepositWithARootLogsNothingAndChangesNothing) {
-    EXPECT_TRUE(DepositLogged({Cell(2, 77, "a"), Cell(1, 0, "b")}).empty());
-    EXPECT_EQ(StoredParent(2), 77);
+// Only a cache without a type-1 root is repaired; type-2 cells are never chosen, cells of
+// any other type are.
+TEST_F(CellTreeTest, RepairIsLoggedOnlyWhenNoTypeOneRootIsCached) {
+    const struct {
+        std::vector<CELL_INFO> cells;
+        Lines lines;
+    } cases[] = {
+        {{}, {NotFindRootLine()}},
+        {{Cell(2, 77, "a"), Cell(1, 0, "b")}, {}},
+        {{Cell(1, 98, "a", 2), Cell(2, 99, "b", 2)}, {NotFindRootLine()}},
+        {{Cell(1, 98, "a", 3), Cell(2, 99, "b")},
+         {NotFindRootLine(), LookForLine("cell a", 1, 98), SetRootLine("cell a", 1, 98)}},
+        {{Cell(10, 11, "a"), Cell(11, 99, "b")},
+         {NotFindRootLine(), LookForLine("cell a", 10, 11), FindLine("cell b", 11, 99),
+          LookForLine("cell b", 11, 99), SetRootLine("cell b", 11, 99)}},
+    };
+    for (const auto& c : cases) {
+        CDataOper store;
+        EXPECT_EQ(::Deposit(store, c.cells), c.lines) << c.cells.size();
+    }
 }
 
-TEST_F(CellTreeRepair, FirstCellInIndexCodeOrderWithoutParentBecomesRoot) {
-    // Deposit order differs from key order: "a" is examined first.
-    const std::vector<std::string> lines = DepositLogged({Cell(11, 10, "b"), Cell(10, 99, "a")});
-    EXPECT_EQ(lines, (std::vector<std::string>{NotFindRootLine(), LookForLine("cell a", 10, 99),
-                                               SetRootLine("cell a", 10, 99)}));
-    EXPECT_EQ(StoredParent(10), 0);
-    EXPECT_EQ(StoredParent(11), 10);
-}
-
-TEST_F(CellTreeRepair, CellWithParentIsPassedAndLaterOrphanIsRepairedWithFourKindsOfLine) {
-    const std::vector<std::string> lines = DepositLogged({Cell(10, 11, "a"), Cell(11, 99, "b")});
-    EXPECT_EQ(lines,
-              (std::vector<std::string>{NotFindRootLine(), LookForLine("cell a", 10, 11),
-                                        FindLine("cell b", 11, 99), LookForLine("cell b", 11, 99),
-                                        SetRootLine("cell b", 11, 99)}));
-    EXPECT_EQ(StoredParent(10), 11);
-    EXPECT_EQ(StoredParent(11), 0);
-}
-
-TEST_F(CellTreeRepair, AtMostOneCellChangesPerDepositAndTheNextDepositSeesTheRoot) {
-    Deposit({Cell(1, 98, "a"), Cell(2, 99, "b")});
-    EXPECT_EQ(StoredParent(1), 0);
-    EXPECT_EQ(StoredParent(2), 99);
-    EXPECT_TRUE(DepositLogged({}).empty());
-}
-
-TEST_F(CellTreeRepair, TypeTwoCellsAreNeverChosen) {
-    const std::vector<std::string> lines =
-        DepositLogged({Cell(1, 98, "a", 2), Cell(2, 99, "b", 2)});
-    EXPECT_EQ(lines, std::vector<std::string>{NotFindRootLine()});
-    EXPECT_EQ(StoredParent(1, 2), 98);
-    EXPECT_EQ(StoredParent(2, 2), 99);
-
-    Deposit({Cell(3, 97, "c", 1)});
-    EXPECT_EQ(StoredParent(1, 2), 98);
-    EXPECT_EQ(StoredParent(3, 1), 0);
-}
-
-TEST_F(CellTreeRepair, CellsOfOtherTypesThanTwoAreExamined) {
-    Deposit({Cell(1, 98, "a", 3), Cell(2, 99, "b", 1)});
-    EXPECT_EQ(StoredParent(1, 3), 0);
-    EXPECT_EQ(StoredParent(2, 1), 99);
-}
-
-TEST_F(CellTreeRepair, ParentOfAnyTypeCounts) {
-    const std::vector<std::string> lines = DepositLogged({Cell(1, 5, "a"), Cell(5, 0, "b", 2)});
-    EXPECT_EQ(lines, (std::vector<std::string>{NotFindRootLine(), LookForLine("cell a", 1, 5),
-                                               FindLine("cell b", 5, 0)}));
-    EXPECT_EQ(StoredParent(1), 5);
-}
-
-TEST_F(CellTreeRepair, SelfParentIsFoundOnlyThroughAnotherEntryWithItsId) {
-    Deposit({Cell(5, 5, "a")});
-    EXPECT_EQ(StoredParent(5), 0);
-
-    CDataOper other;
-    std::vector<CELL_INFO> cells{Cell(5, 5, "a"), Cell(5, 6, "b", 2)};
-    other.SetCellList(Linked(cells));
-    CELL_INFO cell;
-    ASSERT_TRUE(other.GetCellInfo(&cell, 5, 1));
-    EXPECT_EQ(cell.parentId, 5);
-}
-
-TEST_F(CellTreeRepair, FirstParentInIndexCodeOrderIsNamed) {
-    const std::vector<std::string> lines =
-        DepositLogged({Cell(7, 3, "a"), Cell(3, 90, "z"), Cell(3, 91, "m", 2)});
-    ASSERT_GE(lines.size(), 3u);
-    EXPECT_EQ(lines[2], FindLine("cell m", 3, 91));
-}
-
-TEST_F(CellTreeRepair, RedepositThatTakesAwayTheRootTriggersRepairAgain) {
-    Deposit({Cell(1, 0, "a"), Cell(2, 1, "b")});
-    EXPECT_TRUE(DepositLogged({}).empty());
-    const std::vector<std::string> lines = DepositLogged({Cell(1, 50, "a")});
-    EXPECT_EQ(lines.front(), NotFindRootLine());
-    EXPECT_EQ(StoredParent(1), 0);
-}
-
-TEST_F(CellTreeRepair, UnterminatedNameAndIndexCodeAreReadOnlyToTheirWidth) {
+TEST_F(CellTreeTest, UnterminatedNameAndIndexCodeAreReadOnlyToTheirWidth) {
     CELL_INFO cell = Cell(4, 40, "");
     std::memset(cell.indexCode, 'K', sizeof cell.indexCode);
     std::memset(cell.name, 'N', sizeof cell.name);
     cell.sortOrder = 0x41414141;  // would show as "AAAA" in an over-read name
-    const std::vector<std::string> lines = DepositLogged({cell});
     const std::string name(sizeof cell.name, 'N');
-    EXPECT_EQ(lines, (std::vector<std::string>{NotFindRootLine(), LookForLine(name, 4, 40),
-                                               SetRootLine(name, 4, 40)}));
+    EXPECT_EQ(Deposit({cell}), (Lines{NotFindRootLine(), LookForLine(name, 4, 40),
+                                      SetRootLine(name, 4, 40)}));
     EXPECT_EQ(StoredParent(4), 0);
 
     // The key is the 64 characters: a second record with the same 64 replaces it.
-    CELL_INFO again = cell;
-    again.id = 8;
-    Deposit({again});
+    cell.id = 8;
+    Deposit({cell});
     CELL_INFO out;
     EXPECT_FALSE(m_store.GetCellInfo(&out, 4, 1));
     EXPECT_TRUE(m_store.GetCellInfo(&out, 8, 1));
 }
 
-using CellTreeLookup = CellTreeTest;
-
-TEST_F(CellTreeLookup, LaterRecordOfTheSameIndexCodeReplacesTheEarlier) {
-    Deposit({Cell(1, 0, "root"), Cell(2, 1, "x"), Cell(3, 1, "x")});
-    CELL_INFO out;
-    EXPECT_FALSE(m_store.GetCellInfo(&out, 2, 1));
-    ASSERT_TRUE(m_store.GetCellInfo(&out, 3, 1));
-    EXPECT_STREQ(out.indexCode, "x");
-    EXPECT_EQ(ChildIds(1, 1), std::vector<int>{3});
-}
-
-TEST_F(CellTreeLookup, FirstInIndexCodeOrderWinsAndTheCopyHasNoNext) {
-    std::vector<CELL_INFO> cells{Cell(1, 0, "root"), Cell(9, 1, "q", 1, 5), Cell(9, 1, "c", 1, 6)};
-    m_store.SetCellList(Linked(cells));
-    CELL_INFO out;
-    ASSERT_TRUE(m_store.GetCellInfo(&out, 9, 1));
-    EXPECT_STREQ(out.indexCode, "c");
-    EXPECT_TRUE(org_test::SameRecord(out, cells[2]));
-    EXPECT_EQ(out.next, nullptr);
-}
-
-TEST_F(CellTreeLookup, IdPresentOnlyUnderAnotherTypeIsNotFoundAndTheRecordIsUntouched) {
-    Deposit({Cell(1, 0, "root"), Cell(6, 0, "t2", 2, 0, 1)});
+TEST_F(CellTreeTest, AMissWritesNothingAndANullOutBuildsNothing) {
+    Deposit({Cell(1, 0, "root"), Cell(6, 0, "t2", 2, 0, 1), Cell(3, 1, "d", 3)});
     CELL_INFO out;
     std::memset(&out, 0xAB, sizeof out);
     const CELL_INFO before = out;
     EXPECT_FALSE(m_store.GetCellInfo(&out, 6, 1));
     EXPECT_EQ(std::memcmp(&out, &before, sizeof out), 0);
     EXPECT_FALSE(m_store.GetCellInfo(nullptr, 6, 2));
+    CELL_INFO* head = nullptr;
+    EXPECT_FALSE(m_store.GetChildCellList(&head, 1, 3));
+    EXPECT_EQ(head, nullptr);
+    EXPECT_FALSE(m_store.GetChildCellList(nullptr, 1, 1));
 }
 
-using CellTreeLevel = CellTreeTest;
-
-TEST_F(CellTreeLevel, LevelsFollowParentsAndOwners) {
-    Deposit({Cell(1, 0, "r"), Cell(2, 1, "r.a"), Cell(3, 2, "r.a.b"), Cell(10, 0, "t", 2, 0, 1),
-             Cell(11, 10, "t.s", 2), Cell(12, 0, "u", 2, 0, 3)});
-    EXPECT_EQ(m_store.GetCellLevel(1, 1), 0);
-    EXPECT_EQ(m_store.GetCellLevel(2, 1), 1);
-    EXPECT_EQ(m_store.GetCellLevel(3, 1), 2);
-    EXPECT_EQ(m_store.GetCellLevel(10, 2), 1);
-    EXPECT_EQ(m_store.GetCellLevel(11, 2), 2);
-    EXPECT_EQ(m_store.GetCellLevel(12, 2), 3);
-    EXPECT_EQ(m_store.GetCellLevel(99, 1), -1);
-    EXPECT_EQ(m_store.GetCellLevel(0, 1), -1);
-    EXPECT_EQ(m_store.GetCellLevel(2, 2), -1);
-}
-
-TEST_F(CellTreeLevel, CyclicParentsEndWithMinusOne) {
+TEST_F(CellTreeTest, CyclicParentsEndWithMinusOne) {
     Deposit({Cell(1, 0, "r"), Cell(5, 6, "a"), Cell(6, 5, "b"), Cell(7, 7, "self"),
              Cell(8, 5, "below")});
     EXPECT_EQ(m_store.GetCellLevel(5, 1), -1);
@@ -221,61 +314,7 @@ TEST_F(CellTreeLevel, CyclicParentsEndWithMinusOne) {
     EXPECT_EQ(m_store.GetCellLevel(1, 1), 0);
 }
 
-using CellTreeChildren = CellTreeTest;
-
-TEST_F(CellTreeChildren, TopLevelTypeTwoCellsComeFirstEachGroupInSortOrderThenId) {
-    // Type 1 children of 1, deposited out of order; sortOrder ties broken by id.
-    Deposit({Cell(1, 0, "root"), Cell(24, 1, "k1", 1, 2), Cell(23, 1, "k2", 1, 1),
-             Cell(21, 1, "k3", 1, 2), Cell(34, 0, "t1", 2, 0, 1), Cell(31, 0, "t2", 2, 5, 1),
-             Cell(33, 0, "t3", 2, 0, 1), Cell(40, 34, "s1", 2), Cell(41, 1, "not-top", 2)});
-    CELL_INFO* head = nullptr;
-    ASSERT_TRUE(m_store.GetChildCellList(&head, 1, 1));
-    std::vector<int> ids;
-    CELL_INFO* last = nullptr;
-    for (CELL_INFO* cell = head; cell != nullptr; cell = cell->next) {
-        ids.push_back(cell->id);
-        last = cell;
-    }
-    ASSERT_NE(last, nullptr);
-    EXPECT_EQ(last->next, nullptr);
-    TakeList(head);
-    EXPECT_EQ(ids, (std::vector<int>{33, 34, 31, 23, 21, 24}));
-
-    EXPECT_EQ(ChildIds(34, 2), std::vector<int>{40});
-    EXPECT_EQ(ChildIds(1, 2), std::vector<int>{41});
-    EXPECT_EQ(ChildIds(0, 2), (std::vector<int>{33, 34, 31}));  // top-level type 2 cells
-    EXPECT_EQ(ChildIds(23, 1), std::vector<int>{});
-}
-
-TEST_F(CellTreeChildren, ChildrenAreWholeCopies) {
-    std::vector<CELL_INFO> cells{Cell(1, 0, "root"), Cell(2, 1, "c", 1, 3)};
-    m_store.SetCellList(Linked(cells));
-    CELL_INFO* head = nullptr;
-    ASSERT_TRUE(m_store.GetChildCellList(&head, 1, 1));
-    const std::vector<CELL_INFO> children = TakeList(head);
-    ASSERT_EQ(children.size(), 1u);
-    EXPECT_TRUE(org_test::SameRecord(children[0], cells[1]));
-}
-
-TEST_F(CellTreeChildren, OtherTypesAndNullOutBuildNothing) {
-    Deposit({Cell(1, 0, "root"), Cell(2, 1, "c"), Cell(3, 1, "d", 3)});
-    CELL_INFO* head = nullptr;
-    EXPECT_FALSE(m_store.GetChildCellList(&head, 1, 3));
-    EXPECT_EQ(head, nullptr);
-    EXPECT_FALSE(m_store.GetChildCellList(nullptr, 1, 1));
-    EXPECT_EQ(ChildIds(1, 1), std::vector<int>{2});  // the type-3 cell is nobody's child
-}
-
-TEST_F(CellTreeChildren, RepairMovesTheCellAmongTheRoots) {
-    Deposit({Cell(1, 9, "a"), Cell(2, 1, "b")});
-    EXPECT_EQ(ChildIds(0, 1), std::vector<int>{1});
-    EXPECT_EQ(ChildIds(9, 1), std::vector<int>{});
-    EXPECT_EQ(ChildIds(1, 1), std::vector<int>{2});
-}
-
-using CellTreeReset = CellTreeTest;
-
-TEST_F(CellTreeReset, ClearAllAndUnInitForgetEveryCellAndItsIndexEntries) {
+TEST_F(CellTreeTest, ClearAllAndUnInitForgetEveryCellAndItsIndexEntries) {
     Deposit({Cell(1, 0, "root"), Cell(2, 1, "a")});
     m_store.ClearAll();
     CELL_INFO out;

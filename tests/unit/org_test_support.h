@@ -35,6 +35,14 @@ std::vector<Record> TakeList(Record* head) {
     return copies;
 }
 
+// A record with every byte zero, the next included.
+template <class Record>
+Record Zeroed() {
+    Record record;
+    std::memset(static_cast<void*>(&record), 0, sizeof record);
+    return record;
+}
+
 template <std::size_t N>
 void SetText(char (&field)[N], const std::string& text) {
     std::memset(field, 0, N);
@@ -43,8 +51,7 @@ void SetText(char (&field)[N], const std::string& text) {
 
 inline CELL_INFO Cell(int32_t id, int32_t parentId, const std::string& indexCode,
                       int32_t cellType = 1, int32_t sortOrder = 0, int32_t ownerId = 0) {
-    CELL_INFO cell;
-    std::memset(&cell, 0, sizeof cell);
+    auto cell = Zeroed<CELL_INFO>();
     cell.id = id;
     cell.parentId = parentId;
     SetText(cell.indexCode, indexCode);
@@ -58,8 +65,7 @@ inline CELL_INFO Cell(int32_t id, int32_t parentId, const std::string& indexCode
 
 inline STORE_FOLDER Folder(int32_t id, int32_t parentId, const std::string& name,
                            int32_t sortIndex = 0) {
-    STORE_FOLDER folder;
-    std::memset(&folder, 0, sizeof folder);
+    auto folder = Zeroed<STORE_FOLDER>();
     folder.id = id;
     folder.parentId = parentId;
     folder.sortIndex = sortIndex;
@@ -69,8 +75,7 @@ inline STORE_FOLDER Folder(int32_t id, int32_t parentId, const std::string& name
 
 inline STORE_RES Resource(int32_t folderId, const std::string& indexCode, int32_t resType = 1,
                           int32_t sortIndex = 0, int32_t resId = 0) {
-    STORE_RES resource;
-    std::memset(&resource, 0, sizeof resource);
+    auto resource = Zeroed<STORE_RES>();
     resource.id = resId + 1000;
     resource.folderId = folderId;
     resource.resType = resType;
