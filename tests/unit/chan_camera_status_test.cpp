@@ -118,12 +118,14 @@ TEST(UserOrgRecount, SumsTheChildrenAndTheCellsOwnRowsUpTheTree) {
         {"10:0/0 11:1/4 1:0/0 100:50/50", 10, 1, "10:0/0 1:1/4"},
         {"101:0/0 10:9/9 1:9/9", 101, 2, "101:0/1 100:none 10:0/0 1:0/0"},
         {"555:0/0", 555, 2, "555:0/2"},
+        {"30:0/0 31:2/5 32:4/4", 30, 3, "30:2/5"},  // another type: its children only
     };
     for (const auto& c : cases) {
         Tables t;
         DepositCells(t, {Cell(1, 0, "a", 1), Cell(10, 1, "b", 1), Cell(11, 1, "g", 1),
                          Cell(100, 0, "c", 2, 0, 10), Cell(101, 100, "d", 2),
-                         Cell(102, 100, "e", 2), Cell(103, 100, "f", 2)});
+                         Cell(102, 100, "e", 2), Cell(103, 100, "f", 2), Cell(30, 0, "h", 3),
+                         Cell(31, 30, "i", 3), Cell(32, 1, "j", 3)});
         std::vector<CAMERA_INFO> cameras = {Camera(1, 100, 2), Camera(2, 100, 1),
                                             Camera(3, 100, 2), Camera(4, 101, 2),
                                             Camera(5, 10, 1),  Camera(6, 555, 2),

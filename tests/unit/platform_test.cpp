@@ -47,7 +47,7 @@ TEST(PlatformIni, ReadsTheLeadingSignedDecimalOfAKeyInItsSection) {
     const std::string path = dir.File("DefCfg.ini");
     WriteFile(path,
               "; settings\n[Tvwall]\nVersion=6731\nNegative = -42\nPlus=+7\nTrailing=12abc\n"
-              "Words=abc\nEmpty=\nQuoted=\"15\"\nTwice=1\nTwice=2\n"
+              "Words=abc\nEmpty=\nQuoted=\"15\"\nNothingQuoted=\"\"\nTwice=1\nTwice=2\n"
               "[ResTree]\ncamera_index_sort=1\n");
     struct Case {
         const char* section;
@@ -60,6 +60,7 @@ TEST(PlatformIni, ReadsTheLeadingSignedDecimalOfAKeyInItsSection) {
         {"Tvwall", "Plus", 7}, {"Tvwall", "Trailing", 12}, {"Tvwall", "Words", 0},
         {"Tvwall", "Quoted", 15}, {"Tvwall", "Twice", 1}, {"Absent", "Version", 9},
         {"Tvwall", "Absent", 9}, {"ResTree", "Version", 9}, {"Tvwall", "Empty", 9},
+        {"Tvwall", "NothingQuoted", 9},
         {nullptr, "Version", 9}, {"Tvwall", nullptr, 9},
     };
     for (const Case& c : cases) {

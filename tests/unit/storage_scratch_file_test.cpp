@@ -236,11 +236,22 @@ TEST(StorageScratchFile, ReplacesAnUnclaimedFileWithContent) {
     TempDir dir;
     const std::string path = dir.File("db");
     WriteFile(path, "left behind by someone");
-
-    CDataStorage storage;
-    ASSERT_TRUE(storage.OpenFile(path));
-    EXPECT_EQ(storage.ExecuteSql("CREATE TABLE T(V INTEGER)"), 0);
-    EXPECT_EQ(ReadFile(path).find("left behind"), std::string::npos);
+#if !defined(_WIN32)
+    const auto openDescriptors = [] {
+        const std::filesystem::directory_iterator all("/proc/self/fd");
+        return std::distance(begin(all), end(all));
+    };
+    const auto descriptorsBefore = openDescriptors();
+#endif
+    {
+        CDataStorage storage;
+        ASSERT_TRUE(storage.OpenFile(path));
+        EXPECT_EQ(storage.ExecuteSql("CREATE TABLE T(V INTEGER)"), 0);
+        EXPECT_EQ(ReadFile(path).find("left behind"), std::string::npos);
+    }
+#if !defined(_WIN32)
+    EXPECT_EQ(openDescriptors(), descriptorsBefore) << "the stale file's look left none open";
+#endif
 }
 
 // The child ends without closing anything: its file is then abandoned, and replaced so
