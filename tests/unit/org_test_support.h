@@ -59,7 +59,7 @@ inline CELL_INFO Cell(int32_t id, int32_t parentId, const std::string& indexCode
     cell.sortOrder = sortOrder;
     cell.cellType = cellType;
     cell.ownerId = ownerId;
-    cell.reserved = id * 7;
+    cell.reserved = static_cast<int32_t>(static_cast<uint32_t>(id) * 7u);  // wraps for large ids
     return cell;
 }
 
