@@ -7,17 +7,13 @@
 #include <functional>
 #include <string>
 
+#include "org_test_support.h"
 #include "store/DataOper.h"
 #include "tests/TempDir.h"
 
 namespace {
 
-template <typename Record>
-Record Zero() {
-    Record record;
-    std::memset(static_cast<void*>(&record), 0, sizeof record);
-    return record;
-}
+using org_test::Zeroed;
 
 // One record of each kind with identifier 1, code "c1" and (for cameras) matrix code 1,
 // so that a lookup that ignored its null argument would find something to write.
@@ -25,31 +21,31 @@ class NullArguments : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(m_store.Init(m_dir.Path().c_str()));
-        auto cell = Zero<CELL_INFO>();
+        auto cell = Zeroed<CELL_INFO>();
         cell.id = 1;
         cell.cellType = 1;
         std::strcpy(cell.indexCode, "c1");
         m_store.SetCellList(&cell);
-        auto keyed = Zero<KEYED_INFO>();
+        auto keyed = Zeroed<KEYED_INFO>();
         keyed.key = 1;
         m_store.SetKeyedInfoList(&keyed);
-        auto org = Zero<USER_ORG>();
+        auto org = Zeroed<USER_ORG>();
         org.orgId = 1;
         m_store.SetUserOrgStatList(&org);
-        auto camera = Zero<CAMERA_INFO>();
+        auto camera = Zeroed<CAMERA_INFO>();
         camera.ID = 1;
         std::strcpy(camera.INDEXCODE, "c1");
         std::strcpy(camera.MATRIXCODE, "1");
         ASSERT_TRUE(m_store.SetCameraList(&camera, 0));
-        auto io = Zero<IO_INFO>();
+        auto io = Zeroed<IO_INFO>();
         io.ID = 1;
         std::strcpy(io.INDEXCODE, "c1");
         ASSERT_TRUE(m_store.SetIOList(&io));
-        auto device = Zero<DEVICE_INFO>();
+        auto device = Zeroed<DEVICE_INFO>();
         device.ID = 1;
         std::strcpy(device.INDEXCODE, "c1");
         ASSERT_TRUE(m_store.SetDeviceList(&device));
-        auto talk = Zero<TALK_CHANNEL>();
+        auto talk = Zeroed<TALK_CHANNEL>();
         talk.ID = 1;
         std::strcpy(talk.INDEXCODE, "c1");
         ASSERT_TRUE(m_store.SetTalkChannelList(&talk));
@@ -62,10 +58,10 @@ protected:
 
 TEST_F(NullArguments, EverySlotAnswersFalseInsteadOfDereferencingANullPointer) {
     CAMERA_INFO* cameras = nullptr;
-    auto camera = Zero<CAMERA_INFO>();
-    auto io = Zero<IO_INFO>();
-    auto device = Zero<DEVICE_INFO>();
-    auto talk = Zero<TALK_CHANNEL>();
+    auto camera = Zeroed<CAMERA_INFO>();
+    auto io = Zeroed<IO_INFO>();
+    auto device = Zeroed<DEVICE_INFO>();
+    auto talk = Zeroed<TALK_CHANNEL>();
     std::string notFound;
     bool allowed = false;
     int count = 0;
