@@ -5,6 +5,7 @@
 // same scenario, unfailed, shows that no client text or identifier reaches SQL as text.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <functional>
 #include <iostream>
@@ -13,6 +14,7 @@
 #include <tuple>
 
 #include "chan_test_support.h"
+#include "channels/ChannelSchema.h"
 #if !defined(_WIN32)
 #include "rel_sql_watch.h"
 #endif
@@ -389,6 +391,30 @@ TEST_F(Security, NoTextOrIdentifierOfTheClientReachesSqlAsText) {
         sawCodeLookup |= sql.find("WHERE INDEXCODE = ?") != std::string::npos;
     }
     EXPECT_TRUE(sawCodeLookup) << "the watch saw the statements (" << texts.size() << ")";
+}
+
+using CameraDeleteBatches = chan_test::ChannelTest;
+
+// However long the list, each DELETE binds at most one batch of identifiers, so no list
+// can reach the engine's limit on bound variables.
+TEST_F(CameraDeleteBatches, NoStatementBindsMoreThanOneBatch) {
+    std::vector<CAMERA_INFO> cameras;
+    for (int32_t id = 1; id <= static_cast<int32_t>(2 * channel_sql::kCameraDeleteBatch + 1); ++id)
+        cameras.push_back(Camera(id));
+    StoreCameras(cameras);
+    CAMERA_INFO* head = nullptr;
+    ASSERT_TRUE(m_store.GetCameraList(&head, 2, 7));
+    ASSERT_EQ(chan_test::Ids(head).size(), cameras.size());
+    rel_test::SqlWatch watch;
+    EXPECT_TRUE(m_store.DeleteCameras(Linked(cameras)));
+    std::size_t deletes = 0;
+    for (const std::string& sql : watch.Texts()) {
+        if (sql.rfind("DELETE FROM CAMERAINFO", 0) != 0) continue;
+        ++deletes;
+        EXPECT_LE(std::count(sql.begin(), sql.end(), '?'), channel_sql::kCameraDeleteBatch);
+    }
+    EXPECT_EQ(deletes, 3u);
+    EXPECT_FALSE(m_store.GetCameraList(&head, 2, 7));
 }
 #endif
 
