@@ -1,7 +1,6 @@
 // The scratch file: the storage's claim on it (private creation, no links followed,
 // abandoned files replaced, files of live processes left alone, reconnection), and how
-// a CDataOper joins it (Init names, creates and claims it; UnInit deletes it). The same
-// cases on both systems, but for the file mode.
+// a CDataOper names, creates, claims and deletes it. Both systems but for the mode.
 #if defined(_WIN32)
 #include <windows.h>
 #else

@@ -170,8 +170,7 @@ TEST_F(StoreLog, TheLifecycleAndCameraLinesArriveWordForWord) {
     vellum::fault::Storage().Arm(0, 1, "OpenFile");
     EXPECT_FALSE(oper->Init(dir.Path().c_str()));
     ASSERT_TRUE(oper->Init(dir.Path().c_str()));
-    CAMERA_INFO camera;
-    std::memset(static_cast<void*>(&camera), 0, sizeof camera);
+    auto camera = org_test::Zeroed<CAMERA_INFO>();
     camera.ID = 5;
     camera.CELLID = 4;
     std::strcpy(camera.INDEXCODE, "c5");
