@@ -83,27 +83,6 @@ TEST_F(StorageBindAndRead, EachRowOfABatchIsWhatWasBoundForIt) {
     EXPECT_EQ(Read("SELECT X, S FROM T WHERE S IS NULL"), (Rows{{0, ""}}));
 }
 
-// Before the first row, after the last and outside the row, reads fail and leave the
-// value; ReadNext does not start the query over.
-TEST_F(StorageBindAndRead, ColumnsOutsideTheRowFailAndLeaveTheValue) {
-    Insert({{1, "one"}});
-    int number = 42;
-    std::string text = "kept";
-    ASSERT_TRUE(m_storage.BeginRead("SELECT N, S FROM T"));
-    EXPECT_FALSE(m_storage.ReadIntegerByIndex(0, number));
-    ASSERT_TRUE(m_storage.ReadNext());
-    for (int column : {2, -1}) {
-        EXPECT_FALSE(m_storage.ReadIntegerByIndex(column, number));
-        EXPECT_FALSE(m_storage.ReadStringByIndex(column, text));
-    }
-    EXPECT_FALSE(m_storage.ReadNext());
-    EXPECT_FALSE(m_storage.ReadNext());
-    EXPECT_FALSE(m_storage.ReadIntegerByIndex(0, number));
-    m_storage.EndRead();
-    EXPECT_EQ(number, 42);
-    EXPECT_EQ(text, "kept");
-}
-
 // The one test of hostile text: quotes are matched exactly and alter nothing, and
 // every byte, a NUL too, comes back.
 TEST_F(StorageBindAndRead, BoundTextWithQuotesMatchesExactlyAndAltersNothing) {
@@ -117,7 +96,10 @@ TEST_F(StorageBindAndRead, BoundTextWithQuotesMatchesExactlyAndAltersNothing) {
     EXPECT_EQ(All(), rows);
 }
 
-TEST_F(StorageBindAndRead, BadStatementsAndIndexesFailWithoutHarm) {
+// A bad statement, a placeholder before the first, and a column before the first row,
+// after the last or outside the row fail, leave the value and harm nothing; ReadNext
+// does not start the query over.
+TEST_F(StorageBindAndRead, BadStatementsIndexesAndColumnsFailWithoutHarm) {
     EXPECT_NE(m_storage.ExecuteSql("NOT SQL"), SQLITE_OK);
     EXPECT_FALSE(m_storage.BeginRead("SELECT N, S FROM T WHERE N = ?", {1, 2}));
     ASSERT_TRUE(m_storage.BeginBind("INSERT INTO T(N, S) VALUES (?, ?)"));
@@ -134,6 +116,21 @@ TEST_F(StorageBindAndRead, BadStatementsAndIndexesFailWithoutHarm) {
         m_storage.EndRead();
     }
     Insert({{1, "still works"}});
+    int number = 42;
+    std::string text = "kept";
+    ASSERT_TRUE(m_storage.BeginRead("SELECT N, S FROM T"));
+    EXPECT_FALSE(m_storage.ReadIntegerByIndex(0, number));
+    ASSERT_TRUE(m_storage.ReadNext());
+    for (int column : {2, -1}) {
+        EXPECT_FALSE(m_storage.ReadIntegerByIndex(column, number));
+        EXPECT_FALSE(m_storage.ReadStringByIndex(column, text));
+    }
+    EXPECT_FALSE(m_storage.ReadNext());
+    EXPECT_FALSE(m_storage.ReadNext());
+    EXPECT_FALSE(m_storage.ReadIntegerByIndex(0, number));
+    m_storage.EndRead();
+    EXPECT_EQ(number, 42);
+    EXPECT_EQ(text, "kept");
     EXPECT_EQ(All().size(), 1u);
 }
 
@@ -197,41 +194,16 @@ TEST_F(StorageTransactions, AFailedCommitRollsBackAndLeavesNoTransactionOpen) {
     EXPECT_TRUE(Read("SELECT PID, PID FROM C").empty());
 }
 
-// Also after CloseStorage, which goes ahead while its fault point fails.
-TEST_F(StorageTest, WithoutAConnectionEveryCallFailsQuietly) {
-    vellum::fault::Storage().Arm(0, -1, "CloseStorage");
-    m_storage.CloseStorage();
-    vellum::fault::Storage().Disarm();
-    int number = 42;
-    std::string text = "kept";
-    EXPECT_FALSE(m_storage.IsConnected());
-    EXPECT_NE(m_storage.ExecuteSql("CREATE TABLE T2(N)"), SQLITE_OK);
-    EXPECT_FALSE(m_storage.TransBegin());
-    EXPECT_FALSE(m_storage.TransCommit());
-    EXPECT_FALSE(m_storage.BeginBind("INSERT INTO T VALUES(?)"));
-    EXPECT_FALSE(m_storage.BindInteger(0, 1));
-    EXPECT_FALSE(m_storage.BindString(0, text));
-    EXPECT_NE(m_storage.ExecuteBind(), SQLITE_OK);
-    m_storage.EndBind();
-    EXPECT_FALSE(m_storage.BeginRead("SELECT ?", {1}));
-    EXPECT_FALSE(m_storage.ReadNext());
-    EXPECT_FALSE(m_storage.ReadIntegerByIndex(0, number));
-    EXPECT_FALSE(m_storage.ReadStringByIndex(0, text));
-    m_storage.EndRead();
-    m_storage.SetMaxPageCount(1);
-    m_storage.CloseStorage();
-    EXPECT_EQ(number, 42);
-    EXPECT_EQ(text, "kept");
-}
-
-// Each operation fails once while its own point is armed, and writes nothing and
-// changes no output; the one call after it works.
-TEST_F(StorageTest, EachOperationFailsWhileItsFaultPointIsArmed) {
+// Without a connection (also after a CloseStorage whose fault point fails: closing goes
+// ahead) every call fails; while its own fault point is armed each fails once. Neither
+// writes anything or changes an output, and with the point spent the call works.
+TEST_F(StorageTest, EachCallFailsWithoutAConnectionAndWhileItsFaultPointIsArmed) {
     Insert({{1, "one"}});
     int number = 42;
     std::string text = "kept";
     const std::vector<std::pair<const char*, std::function<bool()>>> cases = {
         {"ExecuteSql", [&] { return m_storage.ExecuteSql("INSERT INTO T(N) VALUES(2)") == 0; }},
+        {"TransBegin", [&] { return m_storage.TransBegin() && m_storage.TransCommit(); }},
         {"BeginBind", [&] { return m_storage.BeginBind("INSERT INTO T(N) VALUES(?)"); }},
         {"BindInteger", [&] { return m_storage.BindInteger(0, 3); }},
         {"BindString", [&] { return m_storage.BindString(0, "4"); }},
@@ -253,6 +225,19 @@ TEST_F(StorageTest, EachOperationFailsWhileItsFaultPointIsArmed) {
     }
     m_storage.EndRead();
     EXPECT_EQ(All(), (Rows{{1, "one"}, {2, ""}, {4, ""}}));
+
+    vellum::fault::Storage().Arm(0, -1, "CloseStorage");
+    m_storage.CloseStorage();
+    vellum::fault::Storage().Disarm();
+    EXPECT_FALSE(m_storage.IsConnected());
+    for (const auto& [operation, call] : cases) EXPECT_FALSE(call()) << operation;
+    EXPECT_FALSE(m_storage.TransCommit());
+    m_storage.EndBind();
+    m_storage.EndRead();
+    m_storage.SetMaxPageCount(1);
+    m_storage.CloseStorage();
+    EXPECT_EQ(number, 42);
+    EXPECT_EQ(text, "kept");
 }
 
 }  // namespace

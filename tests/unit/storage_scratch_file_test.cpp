@@ -1,7 +1,6 @@
 // The scratch file: the storage's claim on it (private creation, no links followed,
 // abandoned files replaced, files of live processes left alone, reconnection), and how
-// a CDataOper joins it (Init names, creates and claims it; UnInit deletes it). The same
-// cases on both systems, but for the file mode.
+// a CDataOper names, creates, claims and deletes it. Both systems but for the mode.
 #if defined(_WIN32)
 #include <windows.h>
 #else
@@ -22,15 +21,7 @@
 
 namespace {
 
-constexpr const char* kNoSecondProgramHere =
-    "two programs at once hang under Wine on qemu";
-
-using store_test::Exists;
-using store_test::Peek;
-using store_test::ReadFile;
-using store_test::ScratchPathFor;
-using store_test::TempDir;
-using store_test::WriteFile;
+using namespace store_test;
 
 // The tables in the storage's database, by name.
 std::vector<std::string> Tables(CDataStorage& storage) {
@@ -120,8 +111,6 @@ public:
         End();
         if (m_output != nullptr) CloseHandle(m_output);
     }
-    HoldingChild(const HoldingChild&) = delete;
-    HoldingChild& operator=(const HoldingChild&) = delete;
 
     bool Holding() const { return m_holding; }
 
@@ -174,8 +163,6 @@ public:
         close(ready[0]);
     }
     ~HoldingChild() { End(); }
-    HoldingChild(const HoldingChild&) = delete;
-    HoldingChild& operator=(const HoldingChild&) = delete;
 
     bool Holding() const { return m_holding; }
 
@@ -225,9 +212,7 @@ TEST(StorageScratchFile, RefusesASymbolicLinkAtThePathAndLeavesItsTargetAlone) {
         EXPECT_FALSE(storage.OpenFile(path));
         EXPECT_FALSE(storage.IsConnected());
         EXPECT_EQ(Exists(target), targetExists);
-        if (targetExists) {
-            EXPECT_EQ(ReadFile(target), "precious");
-        }
+        EXPECT_EQ(ReadFile(target), targetExists ? "precious" : "");
         EXPECT_TRUE(std::filesystem::is_symlink(path));
     }
 }
@@ -237,11 +222,7 @@ TEST(StorageScratchFile, ReplacesAnUnclaimedFileWithContent) {
     const std::string path = dir.File("db");
     WriteFile(path, "left behind by someone");
 #if !defined(_WIN32)
-    const auto openDescriptors = [] {
-        const std::filesystem::directory_iterator all("/proc/self/fd");
-        return std::distance(begin(all), end(all));
-    };
-    const auto descriptorsBefore = openDescriptors();
+    const std::size_t descriptorsBefore = vellum_test::OpenHandleCount();
 #endif
     {
         CDataStorage storage;
@@ -250,14 +231,14 @@ TEST(StorageScratchFile, ReplacesAnUnclaimedFileWithContent) {
         EXPECT_EQ(ReadFile(path).find("left behind"), std::string::npos);
     }
 #if !defined(_WIN32)
-    EXPECT_EQ(openDescriptors(), descriptorsBefore) << "the stale file's look left none open";
+    EXPECT_EQ(vellum_test::OpenHandleCount(), descriptorsBefore) << "the stale file's look left none open";
 #endif
 }
 
 // The child ends without closing anything: its file is then abandoned, and replaced so
 // that its rows never reappear.
 TEST(StorageScratchFile, RefusesAFileHeldByAnotherLiveProcessAndReplacesItOnceThatEnds) {
-    if (vellum_test::RunsUnderEmulatedWine()) GTEST_SKIP() << kNoSecondProgramHere;
+    if (vellum_test::RunsUnderEmulatedWine()) GTEST_SKIP() << "two programs at once hang under Wine on qemu";
     TempDir dir;
     const std::string path = dir.File("db");
     HoldingChild child(path);
@@ -315,21 +296,34 @@ public:
         std::filesystem::current_path(directory);
     }
     ~WorkingDirectory() { std::filesystem::current_path(m_previous); }
-    WorkingDirectory(const WorkingDirectory&) = delete;
-    WorkingDirectory& operator=(const WorkingDirectory&) = delete;
 
 private:
     std::filesystem::path m_previous;
 };
 
-bool IsEmptyDirectory(const std::string& path) {
-    return std::filesystem::directory_iterator(path) == std::filesystem::directory_iterator();
-}
+// SQLite keeps each statement's text from the table name on, so the column definitions,
+// double blanks included, are exactly what Init sent.
+const std::vector<std::string> kTablesAsWritten = {
+    "CREATE TABLE CAMERAINFO(ID NUMERIC NOT NULL,DEVID INTEGER NOT NULL,CELLID INTEGER NOT NULL,"
+    "CELLTYPE INTEGER NOT NULL,CHANNELNO INTEGER NOT NULL,INDEXCODE TEXT NOT NULL,"
+    "CAMNAME TEXT NULL,CAMTYPE INTEGER NOT NULL,MATRIXCODE TEXT NOT NULL,"
+    "SEQINDEX INTEGER NOT NULL,STATUS INTEGER NOT NULL,RECLOC TEXT NOT NULL,"
+    "PRIVILEGE TEXT NOT NULL,CASCADID INTEGER NOT NULL,VRMID INTEGER NOT NULL,"
+    "VTDUID INTEGER NOT NULL,VAGID  INTEGER NOT NULL,DEVTAG TEXT NOT NULL,RECGUID TEXT NOT NULL,"
+    "MULTIIP TEXT NOT NULL,TRANSPATH TEXT NOT NULL,TRANSCNT  INTEGER NOT NULL,"
+    "MOD INTEGER NOT NULL,ISGROUP INTEGER NOT NULL,PRIMARY KEY(ID))",
+    "CREATE TABLE DEVICEINFO(ID NUMERIC NOT NULL,DEVNAME TEXT NULL,INDEXCODE TEXT NULL,"
+    "IP TEXT NULL,PORT INTEGER NULL,DOMAINID INTEGER NULL,USERNAME TEXT NULL,PASSWORD TEXT NULL,"
+    "DEVTYPE INTEGER NOT NULL,PRIMARY KEY(ID))",
+    "CREATE TABLE IOINFO(ID NUMERIC NOT NULL,DEVID INTEGER NOT NULL,CELLID INTEGER NOT NULL,"
+    "IOTYPE INTEGER NOT NULL,INDEXCODE TEXT NOT NULL,IONAME TEXT NOT NULL,PRIMARY KEY(ID))",
+    "CREATE TABLE TALKCHANNEL(ID NUMERIC NOT NULL,DEVID INTEGER NOT NULL,CELLID INTEGER NOT NULL,"
+    "CHANNELNO INTEGER NOT NULL,INDEXCODE TEXT NOT NULL,TALKNAME TEXT NOT NULL,PRIMARY KEY(ID))"};
 
-// A null prefix stands for "def", a relative path; the address follows "db_" directly.
-// UnInit leaves nothing in the directory, not even the journal that a write makes
-// SQLite use.
-TEST(StoreScratchFile, InitClaimsThePrefixedFileAndUnInitLeavesNothing) {
+// Init creates the four tables as written, and a null prefix stands for "def", a
+// relative path; the address follows "db_" directly. UnInit leaves nothing in the
+// directory, not even the journal that a write makes SQLite use.
+TEST(StoreScratchFile, InitClaimsThePrefixedFileWithItsTablesAndUnInitLeavesNothing) {
     for (const bool nullPrefix : {true, false}) {
         SCOPED_TRACE(nullPrefix ? "null prefix" : "directory prefix");
         TempDir dir;
@@ -339,42 +333,14 @@ TEST(StoreScratchFile, InitClaimsThePrefixedFileAndUnInitLeavesNothing) {
         const std::string path = ScratchPathFor(nullPrefix ? "def" : dir.Path(), oper.get());
         EXPECT_EQ(oper->DbPath(), path);
         EXPECT_FALSE(Claimable(path));
+        EXPECT_EQ(Peek(path).Column("SELECT sql FROM sqlite_master WHERE type = 'table' "
+                                    "ORDER BY name"),
+                  kTablesAsWritten);
         Peek(path).Exec("INSERT INTO IOINFO VALUES(1,1,1,0,'io-1','one')");
 
         oper->UnInit();
-        EXPECT_TRUE(IsEmptyDirectory(dir.Path()));
+        EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
     }
-}
-
-TEST(StoreScratchFile, InitCreatesTheFourTablesAsWritten) {
-    TempDir dir;
-    auto oper = std::make_unique<CDataOper>();
-    ASSERT_TRUE(oper->Init(dir.Path().c_str()));
-
-    // SQLite keeps each statement's text from the table name on, so the column
-    // definitions, double blanks included, are exactly what Init sent.
-    EXPECT_EQ(Peek(oper->DbPath())
-                  .Column("SELECT sql FROM sqlite_master WHERE type = 'table' ORDER BY name"),
-              (std::vector<std::string>{
-                  "CREATE TABLE CAMERAINFO(ID NUMERIC NOT NULL,DEVID INTEGER NOT NULL,CELLID "
-                  "INTEGER NOT NULL,CELLTYPE INTEGER NOT NULL,CHANNELNO INTEGER NOT "
-                  "NULL,INDEXCODE TEXT NOT NULL,CAMNAME TEXT NULL,CAMTYPE INTEGER NOT "
-                  "NULL,MATRIXCODE TEXT NOT NULL,SEQINDEX INTEGER NOT NULL,STATUS INTEGER NOT "
-                  "NULL,RECLOC TEXT NOT NULL,PRIVILEGE TEXT NOT NULL,CASCADID INTEGER NOT "
-                  "NULL,VRMID INTEGER NOT NULL,VTDUID INTEGER NOT NULL,VAGID  INTEGER NOT "
-                  "NULL,DEVTAG TEXT NOT NULL,RECGUID TEXT NOT NULL,MULTIIP TEXT NOT "
-                  "NULL,TRANSPATH TEXT NOT NULL,TRANSCNT  INTEGER NOT NULL,MOD INTEGER NOT "
-                  "NULL,ISGROUP INTEGER NOT NULL,PRIMARY KEY(ID))",
-                  "CREATE TABLE DEVICEINFO(ID NUMERIC NOT NULL,DEVNAME TEXT NULL,INDEXCODE "
-                  "TEXT NULL,IP TEXT NULL,PORT INTEGER NULL,DOMAINID INTEGER NULL,USERNAME "
-                  "TEXT NULL,PASSWORD TEXT NULL,DEVTYPE INTEGER NOT NULL,PRIMARY KEY(ID))",
-                  "CREATE TABLE IOINFO(ID NUMERIC NOT NULL,DEVID INTEGER NOT NULL,CELLID "
-                  "INTEGER NOT NULL,IOTYPE INTEGER NOT NULL,INDEXCODE TEXT NOT NULL,IONAME "
-                  "TEXT NOT NULL,PRIMARY KEY(ID))",
-                  "CREATE TABLE TALKCHANNEL(ID NUMERIC NOT NULL,DEVID INTEGER NOT NULL,CELLID "
-                  "INTEGER NOT NULL,CHANNELNO INTEGER NOT NULL,INDEXCODE TEXT NOT "
-                  "NULL,TALKNAME TEXT NOT NULL,PRIMARY KEY(ID))"}));
-    oper->UnInit();
 }
 
 // A file claimed by another instance is neither taken nor deleted, not even by the

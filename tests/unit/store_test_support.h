@@ -9,7 +9,8 @@
 #include <stdlib.h>
 
 #include <cstdio>
-#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@
 
 namespace store_test {
 
+using vellum_test::Exists;
 using vellum_test::TempDir;
 
 // The scratch file an instance at `instance` uses under `prefix`.
@@ -32,24 +34,14 @@ inline std::string ScratchPathFor(const std::string& prefix, const void* instanc
     return prefix + "db_" + address;
 }
 
-using vellum_test::Exists;
-
 inline void WriteFile(const std::string& path, const std::string& content) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(file, nullptr) << path;
-    std::fwrite(content.data(), 1, content.size(), file);
-    std::fclose(file);
+    std::ofstream file(path, std::ios::binary);
+    ASSERT_TRUE(file << content) << path;
 }
 
-inline std::string ReadFile(const std::string& path) {
-    std::string content;
-    if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
-        char chunk[4096];
-        std::size_t got;
-        while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) content.append(chunk, got);
-        std::fclose(file);
-    }
-    return content;
+inline std::string ReadFile(const std::string& path) {  // "" when there is no file
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
 // A second, independent SQLite connection to a scratch file, to see what is really
@@ -106,6 +98,9 @@ struct LogLine {
     int level;
     std::string module;
     std::string text;
+    bool operator==(const LogLine& o) const {
+        return level == o.level && module == o.module && text == o.text;
+    }
 };
 
 // Collects every xlog line of every level written while it lives.
