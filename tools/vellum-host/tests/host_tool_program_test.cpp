@@ -31,9 +31,8 @@ bool HasLine(const std::string& text, const std::string& label,
 
 }  // namespace
 
-// The default run is the whole session: every slot deposited into and queried through the
-// exports, each answer checked against the site. Its JSON twin of the same seed must
-// hold every figure of the text.
+// The default run is the whole session, each answer checked against the site; its JSON
+// twin of the same seed holds every figure of the text.
 TEST(HostProgram, DefaultRunPassesAndItsJsonReportHoldsEveryFigureOfTheText) {
     const HostRun text = RunHost({});
     const HostRun asJson = RunHost({"--seed", "1", "--json"});
