@@ -1,7 +1,5 @@
-// Replaces the global operator new and delete of this test program. The loaded
-// module binds to these too, so the tests see every record the module releases and
-// can make CreateVellum's allocation fail. Allocation itself is plain malloc/free,
-// which the sanitizers still check for leaks and misuse.
+// This program's global operator new and delete, which the loaded module binds to too.
+// Plain malloc/free underneath, so the sanitizers still check for leaks and misuse.
 #include <atomic>
 #include <cstdlib>
 #include <new>

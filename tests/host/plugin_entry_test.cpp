@@ -7,23 +7,19 @@
 
 namespace {
 
-TEST(PluginInfoRecord, IsOneStableEntryWhoseFunctionsAnswerWithItsOwnStringsAndTable) {
+TEST(PluginTables, AnswerWithOneStableInfoRecordAndTheEntryPointsInOrder) {
     const ModuleTables& module = Module();
     PluginInfoList* list = module.getPluginInfo();
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(module.getPluginInfo(), list);
     ASSERT_EQ(list->count, 1);
     const PluginInfo* info = list->entries[0];
-    ASSERT_NE(info, nullptr);
     EXPECT_STREQ(info->name, "Vellum");
     EXPECT_STREQ(info->version, "0.0.1");
     EXPECT_EQ(info->funcs->GetPluginName(), info->name);
     EXPECT_EQ(info->funcs->GetPluginVersion(), info->version);
     EXPECT_EQ(info->funcs->GetInstanceFuncTable(), module.instances);
-}
 
-TEST(PluginEntryTable, HoldsInitUninitGetPluginInfoAndGetLastErrorInThatOrder) {
-    const ModuleTables& module = Module();
     PluginEntryTable* entries = module.getInstance();
     ASSERT_NE(entries, nullptr);
     EXPECT_EQ(entries->XPLUGIN_Init, module.init);
@@ -36,19 +32,20 @@ TEST(PluginEntryTable, HoldsInitUninitGetPluginInfoAndGetLastErrorInThatOrder) {
     EXPECT_EQ(module.uninit(), 0);
     EXPECT_EQ(module.uninit(), 0);
     EXPECT_EQ(module.init(), 0);
+
+    // Each pair of equal-sized records shares one list-freeing function.
+    const InstanceFuncTable* t = module.instances;
+    EXPECT_EQ(reinterpret_cast<void*>(t->FreeIOInfoList),
+              reinterpret_cast<void*>(t->FreeTalkChannelList));
+    EXPECT_EQ(reinterpret_cast<void*>(t->FreeCustomViewList),
+              reinterpret_cast<void*>(t->FreeCrowdFolderList));
+    EXPECT_EQ(reinterpret_cast<void*>(t->FreeCustomViewOrgList),
+              reinterpret_cast<void*>(t->FreeCustomViewResList));
 }
 
-TEST(InstanceTableSlots, EachPairOfEqualSizedRecordsSharesOneFunction) {
-    const InstanceFuncTable* table = Module().instances;
-    EXPECT_EQ(reinterpret_cast<void*>(table->FreeIOInfoList),
-              reinterpret_cast<void*>(table->FreeTalkChannelList));
-    EXPECT_EQ(reinterpret_cast<void*>(table->FreeCustomViewList),
-              reinterpret_cast<void*>(table->FreeCrowdFolderList));
-    EXPECT_EQ(reinterpret_cast<void*>(table->FreeCustomViewOrgList),
-              reinterpret_cast<void*>(table->FreeCustomViewResList));
-}
-
-TEST(SharedInstance, IsOneWorkingInstanceNeverACreatedOneAndItsUnInitLeavesNothing) {
+// Destroying an initialised created instance never UnInits it: its file stays behind as
+// an abandoned one. The shared instance's UnInit leaves nothing.
+TEST(Instances, TheSharedOneIsNeverACreatedOneAndOnlyUnInitRemovesTheFile) {
     const InstanceFuncTable* table = Module().instances;
     IVellum* shared = table->GetSharedVellum();
     ASSERT_NE(shared, nullptr);
@@ -59,9 +56,12 @@ TEST(SharedInstance, IsOneWorkingInstanceNeverACreatedOneAndItsUnInitLeavesNothi
     EXPECT_EQ(table->GetSharedVellum(), shared);
     first->SetHostValue(5);
     EXPECT_EQ(second->GetHostValue(), 0);
+    plugin_test::TempDir abandoned;
+    ASSERT_TRUE(first->Init(abandoned.Path().c_str()));
     table->DestroyVellum(first);
     table->DestroyVellum(second);
     table->DestroyVellum(nullptr);  // does nothing
+    EXPECT_FALSE(std::filesystem::is_empty(abandoned.Path()));
 
     plugin_test::TempDir dir;
     shared->SetHostValue(31);
@@ -71,7 +71,7 @@ TEST(SharedInstance, IsOneWorkingInstanceNeverACreatedOneAndItsUnInitLeavesNothi
     EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
 }
 
-TEST(CreatedInstance, CreateGivesNullWhenMemoryRunsOutAndTheErrorStaysZero) {
+TEST(Instances, CreateGivesNullWhenMemoryRunsOutAndTheErrorStaysZero) {
 #if defined(_WIN32)
     GTEST_SKIP() << "vellum.dll carries its own C++ runtime: this program's operator new "
                     "does not reach it";
@@ -85,16 +85,6 @@ TEST(CreatedInstance, CreateGivesNullWhenMemoryRunsOutAndTheErrorStaysZero) {
     IVellum* next = table->CreateVellum();  // memory is back
     EXPECT_NE(next, nullptr);
     table->DestroyVellum(next);
-}
-
-TEST(CreatedInstance, DestroyingAnInitialisedInstanceLeavesItsFile) {
-    plugin_test::TempDir dir;
-    const InstanceFuncTable* table = Module().instances;
-    IVellum* instance = table->CreateVellum();
-    ASSERT_TRUE(instance->Init(dir.Path().c_str()));
-    table->DestroyVellum(instance);
-    // Destruction never UnInits; the file stays behind as an abandoned one.
-    EXPECT_FALSE(std::filesystem::is_empty(dir.Path()));
 }
 
 }  // namespace

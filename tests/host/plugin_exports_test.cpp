@@ -1,8 +1,6 @@
 // What only an ELF module sharing this program's operator delete can show: the five
-// XPLUGIN_* functions are the only symbols the module defines for others to bind to, and
-// its list-freeing functions release every record of a list exactly once, for both
-// record types of each shared pair. Lists from real queries are freed in SlotGroups and
-// in vellum-host's session.
+// XPLUGIN_* functions are all the module exports, and each list-freeing function releases
+// every record of a list exactly once, for both types of a shared pair.
 #include <elf.h>
 #include <link.h>
 
@@ -18,9 +16,7 @@
 
 namespace {
 
-// Names of the symbols that the ELF file at `path` defines in its dynamic symbol
-// table with global or weak binding and default or protected visibility: what a
-// dlsym or another library can bind to.
+// The symbols of the ELF file at `path` that dlsym or another library can bind to.
 void ReadExportedSymbols(const std::string& path, std::set<std::string>& names) {
     std::ifstream in(path, std::ios::binary);
     const std::vector<char> file((std::istreambuf_iterator<char>(in)),
@@ -62,13 +58,10 @@ TEST(ModuleExports, OnlyTheFiveEntryPointsAreVisible) {
     EXPECT_EQ(names, expected);
 }
 
-// Frees a null list, then lists of 1 and 3 records of Record, each its own global operator new
-// allocation as the object factory makes them, frees each through `free` and checks
-// that every record was released exactly once.
+// Frees a null list, then lists of 1 and 3 records, each its own operator new allocation
+// as the object factory makes them, and sees every record released exactly once.
 template <class Record, class Argument>
 void FreeThrough(void (*free)(Argument*)) {
-    // Both types of a pair have one size and their `next` at one offset, so the
-    // shared function walks either; the client calls it with whichever it holds.
     static_assert(sizeof(Record) == sizeof(Argument), "a shared slot frees equal-sized records");
     free(nullptr);
     for (int count : {1, 3}) {

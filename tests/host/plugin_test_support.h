@@ -1,6 +1,5 @@
-// Helpers of the plug-in shell tests: a private scratch directory, and a watch on the
-// global operator new and delete, which this test program replaces so that it can
-// see the module release records and can make a non-throwing allocation fail.
+// A watch on the global operator new and delete, which this test program replaces so that
+// it sees the module release records and can make a non-throwing allocation fail.
 #ifndef VELLUM_TESTS_HOST_PLUGIN_TEST_SUPPORT_H
 #define VELLUM_TESTS_HOST_PLUGIN_TEST_SUPPORT_H
 
@@ -13,9 +12,8 @@ namespace plugin_test {
 
 constexpr std::size_t kWatchCapacity = 16;
 
-// Starts counting how often each of `records` (at most kWatchCapacity) is released
-// through the global operator delete, in this program or in the loaded module, and
-// stops counting any earlier ones.
+// Counts from now on how often each of `records` (at most kWatchCapacity) is released,
+// in this program or in the loaded module; forgets earlier ones.
 void WatchReleases(const std::vector<const void*>& records);
 // How often the record at `index` of the last WatchReleases was released since.
 int Releases(std::size_t index);

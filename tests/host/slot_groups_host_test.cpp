@@ -1,14 +1,11 @@
 // The forwarding slots of IVellum that vellum-host's session does not call, reached
 // through the loaded module as the client reaches them. The session
-// (HostProgram.DefaultRun...) calls every other forwarding slot through the exports,
-// checks each answer against its site and frees each list through its slot; the
-// registers and context blocks are CDataOper's own (ContextBlocks, ValueRegisters,
-// KeyedRecords). Here one answer per slot shows that the slot is wired through.
+// (HostProgram.DefaultRun...) calls every other forwarding slot through the exports and
+// checks each answer against its site; the rules behind the answers are the unit tests'.
+// Here one answer per slot shows that the slot is wired through.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
-#include <string>
 #include <vector>
 
 #include "ModuleLoader.h"
@@ -16,23 +13,15 @@
 
 namespace {
 
-template <class Record>
-Record Zeroed() {
-    Record record;
-    std::memset(static_cast<void*>(&record), 0, sizeof record);
-    return record;
-}
-
-template <class Record>
-Record* Linked(std::vector<Record>& records) {
-    for (std::size_t i = 0; i < records.size(); ++i)
-        records[i].next = i + 1 < records.size() ? &records[i + 1] : nullptr;
-    return records.empty() ? nullptr : &records[0];
-}
-
-template <std::size_t N>
-void Put(char (&field)[N], const std::string& text) {
-    std::snprintf(field, N, "%s", text.c_str());
+// `count` zeroed records linked in order, each filled by `fill(record, index)`.
+template <class Record, class Fill>
+std::vector<Record> Linked(int count, Fill fill) {
+    std::vector<Record> records(count);
+    for (int i = 0; i < count; ++i) {
+        fill(records[i], i);
+        records[i].next = i + 1 < count ? &records[i + 1] : nullptr;
+    }
+    return records;
 }
 
 // One int of each record of a handed-out list, which is then freed through `free`.
@@ -42,15 +31,6 @@ std::vector<int> Take(Record* head, int Record::*field, void (*free)(Record*)) {
     for (const Record* r = head; r != nullptr; r = r->next) values.push_back(r->*field);
     free(head);
     return values;
-}
-
-CAMERA_INFO Camera(int id, const std::string& code) {
-    CAMERA_INFO camera = Zeroed<CAMERA_INFO>();
-    camera.ID = id;
-    camera.CELLID = 7;
-    camera.CELLTYPE = 2;
-    Put(camera.INDEXCODE, code);
-    return camera;
 }
 
 class SlotGroups : public ::testing::Test {
@@ -66,35 +46,32 @@ protected:
 };
 
 TEST_F(SlotGroups, UserOrgListsAreHandedOutAndFreed) {
-    std::vector<USER_ORG> orgs(3, Zeroed<USER_ORG>());
-    for (int i = 0; i < 3; ++i) {
-        orgs[i].orgId = i + 1;
-        orgs[i].listKey = i % 2;
-    }
-    vellum->SetUserOrgList(Linked(orgs));
+    std::vector<USER_ORG> orgs = Linked<USER_ORG>(3, [](USER_ORG& org, int i) {
+        org.orgId = i + 1;
+        org.listKey = i % 2;
+    });
+    vellum->SetUserOrgList(orgs.data());
     USER_ORG* list = nullptr;
     ASSERT_TRUE(vellum->GetUserOrgList(&list, 0));
     EXPECT_EQ(Take(list, &USER_ORG::orgId, t.FreeUserOrgList), (std::vector<int>{1, 3}));
 }
 
 TEST_F(SlotGroups, StorageFoldersAndResourcesAreRenamedAndDeleted) {
-    std::vector<STORE_FOLDER> folders(2, Zeroed<STORE_FOLDER>());
-    folders[0].id = 10;
-    folders[1].id = 11;
-    vellum->SetStoreFolderList(Linked(folders));
+    std::vector<STORE_FOLDER> folders =
+        Linked<STORE_FOLDER>(2, [](STORE_FOLDER& folder, int i) { folder.id = 10 + i; });
+    vellum->SetStoreFolderList(folders.data());
     ASSERT_TRUE(vellum->RenameStoreFolder("Cellar", 11));
     EXPECT_TRUE(vellum->IsStoreFolderNameExist("Cellar", 10));
-    STORE_FOLDER folder = Zeroed<STORE_FOLDER>();
+    STORE_FOLDER folder{};
     ASSERT_TRUE(vellum->GetStoreFolderByID(&folder, 11));
     EXPECT_STREQ(folder.name, "Cellar");
 
-    std::vector<STORE_RES> resources(2, Zeroed<STORE_RES>());
-    for (int i = 0; i < 2; ++i) {
-        resources[i].folderId = 11;
-        resources[i].resType = 1;
-        Put(resources[i].indexCode, "r" + std::to_string(i));
-    }
-    ASSERT_TRUE(vellum->SetStoreResList(Linked(resources)));
+    std::vector<STORE_RES> resources = Linked<STORE_RES>(2, [](STORE_RES& resource, int i) {
+        resource.folderId = 11;
+        resource.resType = 1;
+        std::strcpy(resource.indexCode, i == 0 ? "r0" : "r1");
+    });
+    ASSERT_TRUE(vellum->SetStoreResList(resources.data()));
     vellum->DeleteStoreRes("r0", 11);
     EXPECT_FALSE(vellum->IsStoreResExist("r0", 1));
     EXPECT_TRUE(vellum->IsStoreResExist("r1", 1));
@@ -106,21 +83,26 @@ TEST_F(SlotGroups, StorageFoldersAndResourcesAreRenamedAndDeleted) {
 }
 
 TEST_F(SlotGroups, CamerasAreDeletedAndClearAllEmptiesTheCameraAndDeviceTables) {
-    std::vector<CAMERA_INFO> cameras{Camera(1, "A"), Camera(2, "B"), Camera(3, "C")};
-    ASSERT_TRUE(vellum->SetCameraList(Linked(cameras), 0));
-    std::vector<CAMERA_INFO> gone{Camera(1, ""), Camera(3, "")};
-    ASSERT_TRUE(vellum->DeleteCameras(Linked(gone)));
+    std::vector<CAMERA_INFO> cameras = Linked<CAMERA_INFO>(3, [](CAMERA_INFO& camera, int i) {
+        camera.ID = i + 1;
+        camera.CELLID = 7;
+        camera.CELLTYPE = 2;
+        camera.INDEXCODE[0] = static_cast<char>('A' + i);
+    });
+    ASSERT_TRUE(vellum->SetCameraList(cameras.data(), 0));
+    std::vector<CAMERA_INFO> gone =
+        Linked<CAMERA_INFO>(2, [](CAMERA_INFO& camera, int i) { camera.ID = 1 + 2 * i; });
+    ASSERT_TRUE(vellum->DeleteCameras(gone.data()));
     CAMERA_INFO* list = nullptr;
     ASSERT_TRUE(vellum->GetCameraList(&list, 2, 7));
     EXPECT_EQ(Take(list, &CAMERA_INFO::ID, t.FreeCameraList), std::vector<int>{2});
 
-    std::vector<DEVICE_INFO> devices(1, Zeroed<DEVICE_INFO>());
-    devices[0].ID = 8;
-    ASSERT_TRUE(vellum->SetDeviceList(Linked(devices)));
+    DEVICE_INFO device{};
+    device.ID = 8;
+    ASSERT_TRUE(vellum->SetDeviceList(&device));
     vellum->ClearAll();
-    CAMERA_INFO camera = Zeroed<CAMERA_INFO>();
+    CAMERA_INFO camera{};
     EXPECT_FALSE(vellum->GetCameraByID(&camera, 2));
-    DEVICE_INFO device = Zeroed<DEVICE_INFO>();
     EXPECT_FALSE(vellum->GetDeviceByID(&device, 8));
 }
 

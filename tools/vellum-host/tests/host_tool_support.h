@@ -1,5 +1,4 @@
-// Shared helpers of the host tool's tests: scratch file names, file contents, and
-// running the vellum-host program as a child process.
+// Scratch files and the vellum-host program run as a child process.
 #ifndef VELLUM_TOOLS_HOST_TESTS_HOST_TOOL_SUPPORT_H
 #define VELLUM_TOOLS_HOST_TESTS_HOST_TOOL_SUPPORT_H
 
