@@ -1,6 +1,7 @@
 // Camera queries: a cell's list in either order, the single look-ups, the lists by
 // identifiers and by index codes, and the privilege checks.
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -17,33 +18,29 @@ using CameraQueries = chan_test::TablesTest;
 TEST_F(CameraQueries, ACellListHoldsItsTypeAndCellInTheOrderOfTheSettingAtEachCall) {
     ASSERT_TRUE(m_t.StoreCameras({Camera(10, 7, 2, 3), Camera(11, 7, 2, 1), Camera(13, 7, 2, 2),
                                   Camera(12, 7, 2, 2), Camera(1, 7, 1), Camera(2, 8, 2)}));
+    CAMERA_INFO* head = nullptr;
     for (bool descending : {false, true, false}) {
         m_t.settings.descending = descending;
-        CAMERA_INFO* head = nullptr;
         ASSERT_TRUE(m_t.cameras.GetCameraList(&head, 2, 7));
         EXPECT_EQ(Ids(head), descending ? (std::vector<int32_t>{10, 12, 13, 11})
                                         : (std::vector<int32_t>{11, 12, 13, 10}));
     }
-    CAMERA_INFO* head = nullptr;
     EXPECT_FALSE(m_t.cameras.GetCameraList(&head, 2, 9));
     EXPECT_EQ(head, nullptr);
-    EXPECT_FALSE(m_t.cameras.GetCameraList(nullptr, 2, 7));
 }
 
 // Matrix codes compare as decimal text: 12 finds "12", not "012". A miss writes nothing.
 TEST_F(CameraQueries, AMatrixCodeIsComparedAsDecimalText) {
-    CAMERA_INFO a = Camera(2);
-    CAMERA_INFO b = Camera(1);
-    CAMERA_INFO zero = Camera(3);
-    SetText(a.MATRIXCODE, "012");
-    SetText(b.MATRIXCODE, "12");
-    SetText(zero.MATRIXCODE, "0");
-    ASSERT_TRUE(m_t.StoreCameras({a, b, zero}));
+    std::vector<CAMERA_INFO> cameras = {Camera(2), Camera(1), Camera(3)};
+    SetText(cameras[0].MATRIXCODE, "012");
+    SetText(cameras[1].MATRIXCODE, "12");
+    SetText(cameras[2].MATRIXCODE, "0");
+    ASSERT_TRUE(m_t.StoreCameras(cameras));
     CAMERA_INFO read;
-    ASSERT_TRUE(m_t.cameras.GetCameraByMatrixCode(&read, 12));
-    EXPECT_EQ(read.ID, 1);
-    ASSERT_TRUE(m_t.cameras.GetCameraByMatrixCode(&read, 0));
-    EXPECT_EQ(read.ID, 3);
+    for (const auto& [code, id] : {std::pair{12, 1}, {0, 3}}) {
+        ASSERT_TRUE(m_t.cameras.GetCameraByMatrixCode(&read, code));
+        EXPECT_EQ(read.ID, id);
+    }
     read = chan_test::Sentinel<CAMERA_INFO>();
     EXPECT_FALSE(m_t.cameras.GetCameraByID(&read, 4));
     EXPECT_FALSE(m_t.cameras.GetCameraByMatrixCode(&read, 13));
@@ -66,8 +63,6 @@ TEST_F(CameraQueries, ListsByIdsReadEachPieceAsAtoiDoes) {
         EXPECT_EQ(m_t.cameras.GetCameraListByIDs(&head, ids), !expected.empty()) << ids;
         EXPECT_EQ(Ids(head), expected) << ids;
     }
-    CAMERA_INFO* head = nullptr;
-    EXPECT_FALSE(m_t.cameras.GetCameraListByIDs(&head, nullptr));
 }
 
 // Pieces are not trimmed; a code too long for the field, and one whose query cannot
@@ -79,8 +74,8 @@ TEST_F(CameraQueries, ListsByIndexCodesNameEachCodeNotFoundFollowedByAComma) {
     const std::string codes = "P," + std::string(64, 'q') + "," + std::string(63, 'q') + ",R";
     const std::pair<std::string, std::string> cases[] = {
         {codes, "P," + std::string(64, 'q') + ",R,"}, {"A,,B, C", "A,B, C,"}, {"", ""}};
+    CAMERA_INFO* head = nullptr;
     for (const auto& [list, notFound] : cases) {
-        CAMERA_INFO* head = nullptr;
         std::string missing = "left over";
         EXPECT_EQ(m_t.cameras.GetCameraListByIndexCodes(&head, list.c_str(), &missing),
                   list == codes);
@@ -88,7 +83,6 @@ TEST_F(CameraQueries, ListsByIndexCodesNameEachCodeNotFoundFollowedByAComma) {
         EXPECT_EQ(missing, notFound);
     }
     vellum::fault::Storage().Arm(0, 1, "BeginRead");
-    CAMERA_INFO* head = nullptr;
     std::string missing;
     ASSERT_TRUE(m_t.cameras.GetCameraListByIndexCodes(&head, "CAM-1,CAM-2,CAM-3", &missing));
     EXPECT_EQ(Ids(head), std::vector<int32_t>{2});
@@ -97,7 +91,7 @@ TEST_F(CameraQueries, ListsByIndexCodesNameEachCodeNotFoundFollowedByAComma) {
 
 // The text is searched for the type's code: "1,3" holds 1 and 3, a "0" anywhere grants
 // every type, "-1" holds both the unmapped types' -1 and 1. An unknown camera is
-// allowed nothing. (By index code the same: ChannelTables and the host-level tests.)
+// allowed nothing. (By index code the same: ChannelTables.)
 TEST_F(CameraQueries, ATypeIsAllowedWhenThePrivilegeTextHoldsItsCode) {
     const std::pair<int, const char*> mapped[] = {{10001, "1"}, {10003, "5"}, {10004, "3"},
                                                   {10005, "4"}, {10006, "2"}, {10015, "6"}};
@@ -109,22 +103,18 @@ TEST_F(CameraQueries, ATypeIsAllowedWhenThePrivilegeTextHoldsItsCode) {
         SetText(cameras.back().PRIVILEGE, code);
     }
     ASSERT_TRUE(m_t.StoreCameras(cameras));
-    struct Case {
-        int type;
-        int32_t camera;
-        bool allowed;
-    };
-    std::vector<Case> cases = {{10004, 1, true},  {10001, 1, true},  {10003, 1, false},
-                               {10002, 1, false}, {10002, 2, true},  {10003, 2, true},
-                               {10002, 3, true},  {10001, 3, true},  {10003, 3, false},
-                               {10001, 99, false}};
+    // {type, camera, allowed}
+    std::vector<std::tuple<int, int32_t, bool>> cases = {
+        {10004, 1, true},  {10001, 1, true}, {10003, 1, false}, {10002, 1, false},
+        {10002, 2, true},  {10003, 2, true}, {10002, 3, true},  {10001, 3, true},
+        {10003, 3, false}, {10001, 99, false}};
     for (const auto& granted : mapped)
         for (const auto& type : mapped)
-            cases.push_back({type.first, granted.first, granted.first == type.first});
-    for (const Case& c : cases) {
-        bool allowed = !c.allowed;
-        ASSERT_TRUE(m_t.cameras.CheckCameraPrivilegeByID(c.type, c.camera, &allowed));
-        EXPECT_EQ(allowed, c.allowed) << c.type << " on camera " << c.camera;
+            cases.emplace_back(type.first, granted.first, granted.first == type.first);
+    for (const auto& [type, camera, expected] : cases) {
+        bool allowed = !expected;
+        ASSERT_TRUE(m_t.cameras.CheckCameraPrivilegeByID(type, camera, &allowed));
+        EXPECT_EQ(allowed, expected) << type << " on camera " << camera;
     }
 }
 

@@ -1,6 +1,5 @@
-// Helpers shared by the channel-table and reliability tests: the channel components over
-// a scratch file of their own, an initialised instance, one builder per channel record,
-// the settings file beside the test program, and a sentinel fill.
+// Helpers shared by the channel-table and reliability tests: one builder per channel
+// record, the channel components alone, an initialised instance, the settings file.
 #ifndef VELLUM_TESTS_UNIT_CHAN_TEST_SUPPORT_H
 #define VELLUM_TESTS_UNIT_CHAN_TEST_SUPPORT_H
 
@@ -39,8 +38,7 @@ private:
     vellum_test::FileLock m_lock;
 };
 
-// DefCfg.ini beside the module holding this code (for these tests, the test program),
-// written for the life of the object and removed after.
+// DefCfg.ini beside the test program, which is the module holding this code.
 class ConfigFile {
 public:
     explicit ConfigFile(const std::string& content) : m_path(Path()) {
@@ -55,7 +53,6 @@ public:
 private:
     std::string m_path;
 };
-
 
 // id + k, wrapping as 32-bit arithmetic does, for identifiers at the ends of the range.
 inline int32_t Plus(int32_t id, uint32_t k) {
@@ -145,7 +142,7 @@ inline std::vector<int32_t> Range(int32_t first, int32_t count) {
     return ids;
 }
 
-// The IDs of a handed-out list, freed, and the head nulled for the next query.
+// The IDs of a handed-out list, freed; the head is nulled for the next query.
 template <class Record>
 std::vector<int32_t> Ids(Record*& head) {
     std::vector<int32_t> ids;
@@ -154,7 +151,7 @@ std::vector<int32_t> Ids(Record*& head) {
     return ids;
 }
 
-// A record filled with a pattern, so a test can tell whether the store wrote it.
+// A record filled with a pattern, to tell whether the store wrote it.
 constexpr unsigned char kUntouched = 0xA5;
 
 template <class Record>
@@ -172,7 +169,7 @@ bool IsUntouched(const Record& record) {
     return true;
 }
 
-// An instance initialised in its own directory; UnInit at the end removes its file.
+// An instance initialised in its own directory.
 class ChannelTest : public store_test::FaultSafeTest {
 protected:
     void SetUp() override {
@@ -190,7 +187,7 @@ protected:
 
     ConfigLock m_configLock;  // first: held before SetUp and until after TearDown
     store_test::TempDir m_dir;
-    store_test::LogCapture m_log;  // keeps the per-camera log lines off standard error
+    store_test::LogCapture m_log;  // the per-camera lines stay off standard error
     CDataOper m_store;
 };
 
@@ -201,8 +198,7 @@ struct FakeSettings final : ChannelSettings {
     bool CamerasByDescendingSeqIndex() const override { return descending; }
 };
 
-// The channel components as CDataOper joins them, over a scratch file of their own,
-// with settings as plain flags: no Init, no settings file.
+// The channel components as CDataOper joins them, settings as plain flags, no Init.
 struct Tables {
     Tables() {
         EXPECT_TRUE(storage.OpenFile(dir.File("db")));
@@ -226,7 +222,6 @@ struct Tables {
     TalkTable talks{storage};
 };
 
-// Tables for one test; the log capture keeps the per-camera lines off standard error.
 class TablesTest : public store_test::FaultSafeTest {
 protected:
     store_test::LogCapture m_log;
