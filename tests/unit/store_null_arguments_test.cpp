@@ -62,7 +62,7 @@ TEST_F(NullArguments, EverySlotAnswersFalseInsteadOfDereferencingANullPointer) {
     auto device = Zeroed<DEVICE_INFO>();
     auto talk = Zeroed<TALK_CHANNEL>();
     std::string notFound;
-    bool allowed = false;
+    bool allowed = true;
     int count = 0;
     EXPECT_REFUSED(GetKeyedInfo(nullptr, 1));
     EXPECT_REFUSED(GetChildCellList(nullptr, 0, 1));
@@ -90,6 +90,7 @@ TEST_F(NullArguments, EverySlotAnswersFalseInsteadOfDereferencingANullPointer) {
     EXPECT_REFUSED(CheckCameraPrivilegeByID(0, 1, nullptr));
     EXPECT_REFUSED(CheckCameraPrivilegeByIndexCode(0, "c1", nullptr));
     EXPECT_REFUSED(CheckCameraPrivilegeByIndexCode(0, nullptr, &allowed));
+    EXPECT_FALSE(allowed) << "a refused code grants nothing";
     EXPECT_REFUSED(GetCameraListByIDs(nullptr, "1"));
     EXPECT_REFUSED(GetCameraListByIDs(&cameras, nullptr));
     EXPECT_REFUSED(GetCameraByIndexCode(nullptr, "c1"));
