@@ -1,7 +1,7 @@
 // What only Windows can show, through the exports of vellum.dll: the settings file
-// beside the DLL read by the profile reader, a prefix ending in a backslash, and names
-// in code page 1252 kept as UTF-8 in the scratch file. The file's bytes are read
-// directly (the instance shares reading), so what the table holds is seen as stored.
+// beside the DLL read by the profile reader, a prefix ending in a backslash, a held
+// scratch file that nobody can delete, and names in code page 1252 kept in it as UTF-8.
+// Its bytes are read directly (the instance shares reading), so they are seen as stored.
 #include <windows.h>
 
 #include <cstring>
@@ -41,6 +41,7 @@ TEST(Win32Instance, StoresCodePage1252NamesAsUtf8AndEnciphersTransPathUnderVersi
     std::strcpy(camera.CAMNAME, "Caf\xE9 \x80 Nord");  // é and € in code page 1252
     std::strcpy(camera.TRANSPATH, "rtsp://10.9.8.7/7");
     EXPECT_TRUE(vellum->SetCameraList(&camera, 0));
+    EXPECT_FALSE(DeleteFileA(scratch.c_str())) << "the instance's hold lets nobody delete it";
     std::remove(settings.c_str());
 
     const std::string stored = ReadAll(scratch);
