@@ -1,7 +1,6 @@
 // The cell tree: its indexes answer exactly as plain scans of the ordered cell map do,
 // over random deposits with duplicate index codes, ids shared across types, re-deposits,
-// cycles and a root repair in every round; and the cases random data does not reach:
-// deposits that need no repair, unterminated fields, misses, cycles and the resets.
+// cycles and a root repair in every round; and the cases random data does not reach.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -20,14 +19,29 @@
 namespace {
 
 using org_test::Cell;
-using org_test::FindLine;
 using org_test::Linked;
-using org_test::LookForLine;
-using org_test::NotFindRootLine;
 using org_test::SameRecord;
-using org_test::SetRootLine;
 using org_test::TakeList;
 using Lines = std::vector<std::string>;
+
+// The root-repair log lines, as the client sees them.
+std::string RepairLine(int line, const std::string& text) {
+    return "<.\\DataOper [" + std::to_string(line) + "] - CDataOper::SetCellList> <" + text + ">";
+}
+std::string Named(const std::string& name, int id, int parentId) {
+    return "name " + name + " id " + std::to_string(id) + " parentid " + std::to_string(parentId);
+}
+std::string NotFindRootLine() { return RepairLine(331, "not find root cell"); }
+std::string LookForLine(const std::string& name, int id, int parentId) {
+    return RepairLine(339, "look for cell, " + Named(name, id, parentId));
+}
+std::string FindLine(const std::string& name, int id, int parentId) {
+    return RepairLine(349, "find cell, " + Named(name, id, parentId));
+}
+std::string SetRootLine(const std::string& name, int id, int parentId) {
+    return RepairLine(356,
+                      "not find root cell, " + Named(name, id, parentId) + ", set parentid to 0");
+}
 
 // Deposits and returns the text of every line logged meanwhile; each must be a level-3
 // "tvwall" line.
@@ -45,14 +59,6 @@ Lines Deposit(CDataOper& store, std::vector<CELL_INFO> cells) {
 
 class CellTreeTest : public store_test::FaultSafeTest {
 protected:
-    Lines Deposit(std::vector<CELL_INFO> cells) { return ::Deposit(m_store, std::move(cells)); }
-
-    int StoredParent(int id) {
-        CELL_INFO cell;
-        EXPECT_TRUE(m_store.GetCellInfo(&cell, id, 1)) << id;
-        return cell.parentId;
-    }
-
     std::vector<int> ChildIds(int id, int cellType) {
         CELL_INFO* head = nullptr;
         const bool found = m_store.GetChildCellList(&head, id, cellType);
@@ -77,15 +83,12 @@ public:
         for (auto& [code, cell] : m_cells) {
             if (cell.cellType == 2) continue;
             lines.push_back(LookForLine(cell.name, cell.id, cell.parentId));
-            const CELL_INFO* parent = nullptr;
-            for (const auto& [otherCode, other] : m_cells) {
-                if (otherCode != code && other.id == cell.parentId) {
-                    parent = &other;
-                    break;
-                }
-            }
-            if (parent != nullptr) {
-                lines.push_back(FindLine(parent->name, parent->id, parent->parentId));
+            auto parent = std::find_if(m_cells.begin(), m_cells.end(), [&](const auto& other) {
+                return other.first != code && other.second.id == cell.parentId;
+            });
+            if (parent != m_cells.end()) {
+                const CELL_INFO& found = parent->second;
+                lines.push_back(FindLine(found.name, found.id, found.parentId));
                 continue;
             }
             lines.push_back(SetRootLine(cell.name, cell.id, cell.parentId));
@@ -239,7 +242,7 @@ TEST_F(CellIndexAgreesWithScan, OverRandomRoundsOfDepositsRedepositsAndRepairs) 
             batch.push_back(cell);
         }
         const Lines expected = m_plain.Deposit(batch);
-        EXPECT_EQ(Deposit(batch), expected);
+        EXPECT_EQ(Deposit(m_store, batch), expected);
         ASSERT_GT(expected.size(), 1u) << "every round is meant to repair";
         CompareEveryAnswer();
         if (HasFatalFailure()) return;
@@ -269,66 +272,59 @@ TEST_F(CellTreeTest, RepairIsLoggedOnlyWhenNoTypeOneRootIsCached) {
     };
     for (const auto& c : cases) {
         CDataOper store;
-        EXPECT_EQ(::Deposit(store, c.cells), c.lines) << c.cells.size();
+        EXPECT_EQ(Deposit(store, c.cells), c.lines) << c.cells.size();
     }
 }
 
+// The key is all 64 characters: a second record with the same 64 replaces the first.
 TEST_F(CellTreeTest, UnterminatedNameAndIndexCodeAreReadOnlyToTheirWidth) {
     CELL_INFO cell = Cell(4, 40, "");
     std::memset(cell.indexCode, 'K', sizeof cell.indexCode);
     std::memset(cell.name, 'N', sizeof cell.name);
     cell.sortOrder = 0x41414141;  // would show as "AAAA" in an over-read name
     const std::string name(sizeof cell.name, 'N');
-    EXPECT_EQ(Deposit({cell}), (Lines{NotFindRootLine(), LookForLine(name, 4, 40),
-                                      SetRootLine(name, 4, 40)}));
-    EXPECT_EQ(StoredParent(4), 0);
-
-    // The key is the 64 characters: a second record with the same 64 replaces it.
+    EXPECT_EQ(Deposit(m_store, {cell}), (Lines{NotFindRootLine(), LookForLine(name, 4, 40),
+                                               SetRootLine(name, 4, 40)}));
+    EXPECT_EQ(m_store.GetCellLevel(4, 1), 0);  // a root now
     cell.id = 8;
-    Deposit({cell});
+    Deposit(m_store, {cell});
     CELL_INFO out;
     EXPECT_FALSE(m_store.GetCellInfo(&out, 4, 1));
-    EXPECT_TRUE(m_store.GetCellInfo(&out, 8, 1));
+    EXPECT_EQ(m_store.GetCellLevel(8, 1), 0);
 }
 
-TEST_F(CellTreeTest, AMissWritesNothingAndANullOutBuildsNothing) {
-    Deposit({Cell(1, 0, "root"), Cell(6, 0, "t2", 2, 0, 1), Cell(3, 1, "d", 3)});
+// Cyclic parents, a self-parent among them, end with -1; a miss writes nothing.
+TEST_F(CellTreeTest, CyclesEndWithMinusOneAndAMissWritesNothing) {
+    Deposit(m_store, {Cell(1, 0, "r"), Cell(5, 6, "a"), Cell(6, 5, "b"), Cell(7, 7, "self"),
+                      Cell(8, 5, "below"), Cell(9, 0, "t2", 2, 0, 1)});
+    for (const auto& [id, level] : {std::pair{5, -1}, {7, -1}, {8, -1}, {1, 0}})
+        EXPECT_EQ(m_store.GetCellLevel(id, 1), level) << id;
     CELL_INFO out;
     std::memset(&out, 0xAB, sizeof out);
     const CELL_INFO before = out;
-    EXPECT_FALSE(m_store.GetCellInfo(&out, 6, 1));
+    EXPECT_FALSE(m_store.GetCellInfo(&out, 9, 1));
     EXPECT_EQ(std::memcmp(&out, &before, sizeof out), 0);
-    EXPECT_FALSE(m_store.GetCellInfo(nullptr, 6, 2));
+    EXPECT_FALSE(m_store.GetCellInfo(nullptr, 9, 2));
     CELL_INFO* head = nullptr;
     EXPECT_FALSE(m_store.GetChildCellList(&head, 1, 3));
     EXPECT_EQ(head, nullptr);
     EXPECT_FALSE(m_store.GetChildCellList(nullptr, 1, 1));
 }
 
-TEST_F(CellTreeTest, CyclicParentsEndWithMinusOne) {
-    Deposit({Cell(1, 0, "r"), Cell(5, 6, "a"), Cell(6, 5, "b"), Cell(7, 7, "self"),
-             Cell(8, 5, "below")});
-    EXPECT_EQ(m_store.GetCellLevel(5, 1), -1);
-    EXPECT_EQ(m_store.GetCellLevel(7, 1), -1);
-    EXPECT_EQ(m_store.GetCellLevel(8, 1), -1);
-    EXPECT_EQ(m_store.GetCellLevel(1, 1), 0);
-}
-
+// Both forget every cell and its index entries; with the root count reset, a rootless
+// deposit is repaired again.
 TEST_F(CellTreeTest, ClearAllAndUnInitForgetEveryCellAndItsIndexEntries) {
-    Deposit({Cell(1, 0, "root"), Cell(2, 1, "a")});
+    Deposit(m_store, {Cell(1, 0, "root"), Cell(2, 1, "a")});
     m_store.ClearAll();
     CELL_INFO out;
     EXPECT_FALSE(m_store.GetCellInfo(&out, 1, 1));
     EXPECT_EQ(ChildIds(1, 1), std::vector<int>{});
     EXPECT_EQ(m_store.GetCellLevel(2, 1), -1);
-    // With the root count reset, a rootless deposit is repaired again.
-    Deposit({Cell(5, 4, "b")});
-    EXPECT_EQ(StoredParent(5), 0);
-
+    Deposit(m_store, {Cell(5, 4, "b")});
+    EXPECT_EQ(m_store.GetCellLevel(5, 1), 0);
     m_store.UnInit();
-    EXPECT_FALSE(m_store.GetCellInfo(&out, 5, 1));
     EXPECT_EQ(ChildIds(0, 1), std::vector<int>{});
-    Deposit({Cell(5, 4, "b"), Cell(6, 5, "c")});
+    Deposit(m_store, {Cell(5, 4, "b"), Cell(6, 5, "c")});
     EXPECT_EQ(ChildIds(5, 1), std::vector<int>{6});
 }
 

@@ -1,5 +1,4 @@
-// Helpers shared by the organisation-cache tests: building host lists and taking the
-// lists the store hands out (copied, then freed as the client frees them).
+// Building host lists and taking the lists the store hands out, for the organisation tests.
 #ifndef VELLUM_TESTS_UNIT_ORG_TEST_SUPPORT_H
 #define VELLUM_TESTS_UNIT_ORG_TEST_SUPPORT_H
 
@@ -35,7 +34,6 @@ std::vector<Record> TakeList(Record* head) {
     return copies;
 }
 
-// A record with every byte zero, the next included.
 template <class Record>
 Record Zeroed() {
     Record record;
@@ -89,25 +87,6 @@ inline STORE_RES Resource(int32_t folderId, const std::string& indexCode, int32_
 template <class Record>
 bool SameRecord(const Record& a, const Record& b) {
     return std::memcmp(&a, &b, offsetof(Record, next)) == 0;
-}
-
-// The four root-repair log lines, as the client sees them.
-inline std::string RepairLinePrefix(int line) {
-    return "<.\\DataOper [" + std::to_string(line) + "] - CDataOper::SetCellList> <";
-}
-inline std::string RepairLineCell(const std::string& name, int id, int parentId) {
-    return "name " + name + " id " + std::to_string(id) + " parentid " + std::to_string(parentId);
-}
-inline std::string NotFindRootLine() { return RepairLinePrefix(331) + "not find root cell>"; }
-inline std::string LookForLine(const std::string& name, int id, int parentId) {
-    return RepairLinePrefix(339) + "look for cell, " + RepairLineCell(name, id, parentId) + ">";
-}
-inline std::string FindLine(const std::string& name, int id, int parentId) {
-    return RepairLinePrefix(349) + "find cell, " + RepairLineCell(name, id, parentId) + ">";
-}
-inline std::string SetRootLine(const std::string& name, int id, int parentId) {
-    return RepairLinePrefix(356) + "not find root cell, " + RepairLineCell(name, id, parentId) +
-           ", set parentid to 0>";
 }
 
 }  // namespace org_test

@@ -31,7 +31,6 @@ CUSTOM_VIEW_ORG Node(int32_t id, int32_t ownerId, int32_t sortIndex) {
     node.id = id;
     node.ownerId = ownerId;
     node.sortIndex = sortIndex;
-    std::memset(node.nodeData, id & 0xFF, sizeof node.nodeData);
     return node;
 }
 
@@ -123,33 +122,28 @@ TEST_F(ViewsAndCrowds, NodesOfAnOwnerComeInSortIndexThenDepositOrder) {
     EXPECT_EQ(NodeIds(9), std::vector<int>{});
 }
 
-TEST_F(ViewsAndCrowds, AViewResourceIsFoundByResIdAndOwnerInKeyOrder) {
-    std::vector<CUSTOM_VIEW_RES> underNine{ViewResource(90, 1, 5)};
+// Lists are kept per key and extended by later deposits; a look-up by resId and owner
+// searches the keys in ascending order.
+TEST_F(ViewsAndCrowds, ViewResourcesAreKeptPerKeyAndFoundByResIdAndOwnerInKeyOrder) {
+    std::vector<CUSTOM_VIEW_RES> underNine{ViewResource(90, 1, 5), ViewResource(91, 1, 6)};
     std::vector<CUSTOM_VIEW_RES> underTwo{ViewResource(20, 2, 5), ViewResource(21, 1, 5)};
     m_store.SetCustomViewResList(Linked(underNine), 9);
     m_store.SetCustomViewResList(Linked(underTwo), 2);
+    m_store.SetCustomViewResList(Linked(underTwo), 9);
+    m_store.SetCustomViewResList(nullptr, 9);
+    m_store.SetCustomViewResList(nullptr, 6);
+    EXPECT_EQ(ResourceIds(9), (std::vector<int>{90, 91, 20, 21}));
+    EXPECT_EQ(ResourceIds(5), std::vector<int>{});
+    EXPECT_EQ(ResourceIds(6), std::vector<int>{});
+    EXPECT_FALSE(m_store.GetCustomViewResList(nullptr, 9));
     CUSTOM_VIEW_RES out;
     ASSERT_TRUE(m_store.GetCustomViewRes(&out, 5, 1));
     EXPECT_TRUE(SameRecord(out, underTwo[1]));
     EXPECT_EQ(out.next, nullptr);
-
     std::memset(&out, 0x77, sizeof out);
     const CUSTOM_VIEW_RES before = out;
     EXPECT_FALSE(m_store.GetCustomViewRes(&out, 5, 3));  // resId 5 only under other owners
     EXPECT_EQ(std::memcmp(&out, &before, sizeof out), 0);
-}
-
-TEST_F(ViewsAndCrowds, ViewResourceListsAreKeptPerKeyAndExtendedByLaterDeposits) {
-    std::vector<CUSTOM_VIEW_RES> first{ViewResource(1, 1, 1), ViewResource(2, 1, 2)};
-    std::vector<CUSTOM_VIEW_RES> second{ViewResource(3, 1, 3)};
-    m_store.SetCustomViewResList(Linked(first), 4);
-    m_store.SetCustomViewResList(Linked(second), 4);
-    m_store.SetCustomViewResList(nullptr, 4);
-    m_store.SetCustomViewResList(nullptr, 6);
-    EXPECT_EQ(ResourceIds(4), (std::vector<int>{1, 2, 3}));
-    EXPECT_EQ(ResourceIds(5), std::vector<int>{});
-    EXPECT_EQ(ResourceIds(6), std::vector<int>{});
-    EXPECT_FALSE(m_store.GetCustomViewResList(nullptr, 4));
 }
 
 // The first deposited copy of an id; the caller's next is kept, and a miss writes nothing.
@@ -220,15 +214,15 @@ TEST_F(ViewsAndCrowds, ClearAllEmptiesEveryContainer) {
     m_store.SetCrowdFolderList(Linked(folders));
     DepositCrowd({CrowdResource(1, 5, "x")}, 3);
     m_store.ClearAll();
-    CUSTOM_VIEW* head = nullptr;
-    EXPECT_FALSE(m_store.GetCustomViewList(&head));
     EXPECT_EQ(NodeIds(7), std::vector<int>{});
     EXPECT_EQ(ResourceIds(4), std::vector<int>{});
-    CROWD_FOLDER out;
-    EXPECT_FALSE(m_store.GetCrowdFolderByID(3, &out));
     EXPECT_TRUE(FoldersOf(5, 1).empty());
+    CUSTOM_VIEW* viewHead = nullptr;
     CROWD_RES* crowdHead = nullptr;
+    CROWD_FOLDER out;
+    EXPECT_FALSE(m_store.GetCustomViewList(&viewHead));
     EXPECT_FALSE(m_store.GetCrowdResList(3, &crowdHead));
+    EXPECT_FALSE(m_store.GetCrowdFolderByID(3, &out));
 }
 
 }  // namespace
