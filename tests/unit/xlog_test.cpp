@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -79,6 +81,18 @@ TEST_F(Xlog, FileAndStandardErrorGetLevelModuleAndLine) {
     xlog_write(3, "client", "c %d", 1);
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "[3] client: c 1\n");
     EXPECT_EQ(g_received, (std::vector<std::string>{"3 m still to the sink"}));
+}
+
+// The environment is read once per process, so each row of the table in
+// tests/CMakeLists.txt runs this case in a program of its own, with XLOG_LEVEL /
+// XLOG_DEST and the answers expected.
+TEST(XlogEnvironment, ThresholdAndDestinationComeFromTheEnvironment) {
+    const char* threshold = std::getenv("XLOG_TEST_THRESHOLD");
+    const char* enabled = std::getenv("XLOG_TEST_ENABLED_AT_INT_MAX");
+    if (threshold == nullptr || enabled == nullptr)
+        GTEST_SKIP() << "runs only in a row of the environment table";
+    EXPECT_EQ(xlog_threshold(), std::atoi(threshold));
+    EXPECT_EQ(xlog_enabled(INT_MAX), std::atoi(enabled));
 }
 
 }  // namespace
