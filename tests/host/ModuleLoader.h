@@ -56,10 +56,8 @@ inline const ModuleTables& Module() {
         t.getLastError =
             reinterpret_cast<int32_t (*)()>(module_loader::Find(t.handle, "XPLUGIN_GetLastError"));
         if (t.init) t.init();
-        if (t.getPluginInfo) {
-            PluginInfoList* list = t.getPluginInfo();
-            t.instances = list->entries[0]->funcs->GetInstanceFuncTable();
-        }
+        if (t.getPluginInfo)
+            t.instances = t.getPluginInfo()->entries[0]->funcs->GetInstanceFuncTable();
         return t;
     }();
     EXPECT_NE(tables.handle, nullptr) << module_loader::LastError();

@@ -6,8 +6,6 @@
 #include <cstddef>
 #include <vector>
 
-#include "tests/TempDir.h"
-
 namespace plugin_test {
 
 constexpr std::size_t kWatchCapacity = 16;
@@ -22,8 +20,6 @@ int Releases(std::size_t index);
 void FailNextNothrowAllocation();
 // Whether that failure is still pending (no non-throwing allocation happened since).
 bool NothrowFailurePending();
-
-using vellum_test::TempDir;
 
 }  // namespace plugin_test
 
