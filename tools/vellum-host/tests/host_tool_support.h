@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -19,9 +19,7 @@ inline std::string ScratchPath(const std::string& name) {
 
 inline std::string ReadWhole(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 inline void WriteWhole(const std::string& path, const std::string& text) {
@@ -48,10 +46,8 @@ inline HostRun RunHost(const std::vector<std::string>& args) {
     for (const std::string& arg : args) command += " " + ShellQuoted(arg);
     command += " >" + ShellQuoted(base + ".out") + " 2>" + ShellQuoted(base + ".err");
     const int raw = std::system(command.c_str());
-    HostRun run;
-    run.status = raw != -1 && WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.out = ReadWhole(base + ".out");
-    run.err = ReadWhole(base + ".err");
+    const HostRun run{raw != -1 && WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadWhole(base + ".out"),
+                      ReadWhole(base + ".err")};
     std::remove((base + ".out").c_str());
     std::remove((base + ".err").c_str());
     return run;
