@@ -70,18 +70,18 @@ void WorkerRound(CDataOper& store, int w, int round) {
     std::vector<STORE_FOLDER> folders = {chan_test::Folder(id, w, "folder", round)};
     store.SetStoreFolderList(Linked(folders));
 
-    CAMERA_INFO camera;
-    EXPECT_TRUE(store.GetCameraByIndexCode(
-        &camera, ("CAM-" + std::to_string(DepositCamera(w, round, 0))).c_str()));
     const std::string ids = std::to_string(StatusCamera(w, 0)) + "," +
                             std::to_string(DepositCamera(w, round, 1)) + ",1";
     CAMERA_INFO* head = nullptr;
     EXPECT_TRUE(store.GetCameraListByIDs(&head, ids.c_str()));
     EXPECT_EQ(Ids(head), (std::vector<int32_t>{StatusCamera(w, 0), DepositCamera(w, round, 1)}));
+    CAMERA_INFO camera;
     IO_INFO io;
     DEVICE_INFO device;
     int online = -1, total = -1;
-    EXPECT_TRUE(store.GetIOByIndexCode(&io, ("IO-" + std::to_string(id)).c_str()) &&
+    const std::string code = std::to_string(DepositCamera(w, round, 0));
+    EXPECT_TRUE(store.GetCameraByIndexCode(&camera, ("CAM-" + code).c_str()) &&
+                store.GetIOByIndexCode(&io, ("IO-" + std::to_string(id)).c_str()) &&
                 store.GetDeviceByID(&device, id) && store.GetUserOrgStat(Leaf(w), &online, &total));
     EXPECT_EQ(store.GetCellLevel(Leaf(w), 2), 2);
     EXPECT_TRUE(online >= 0 && online <= kStatusCameras) << online;
@@ -90,10 +90,6 @@ void WorkerRound(CDataOper& store, int w, int round) {
     for (int i = 0; i < kStatusCameras; ++i)
         changes.push_back({StatusCamera(w, i), OnlineInRound(i, round) ? 1 : 0, nullptr});
     store.UpdateCameraStatus(Linked(changes));
-}
-
-void RunWorker(CDataOper& store, int w) {
-    for (int round = 0; round < kRounds; ++round) WorkerRound(store, w, round);
 }
 
 void RecountLeaves(CDataOper& store) {
@@ -138,7 +134,8 @@ std::vector<std::string> Replay(const std::string& prefix) {
     CDataOper store;
     EXPECT_TRUE(store.Init(prefix.c_str()));
     DepositSite(store);
-    for (int w = 0; w < kWorkers; ++w) RunWorker(store, w);
+    for (int w = 0; w < kWorkers; ++w)
+        for (int round = 0; round < kRounds; ++round) WorkerRound(store, w, round);
     RecountLeaves(store);
     std::vector<std::string> lines = Capture(store);
     store.UnInit();
@@ -174,7 +171,7 @@ TEST_F(Concurrency, EightWorkersAndARecounterOnOneInstanceEndAsASingleThreadedRe
     std::vector<std::thread> workers;
     for (int w = 0; w < kWorkers; ++w)
         workers.emplace_back([&store, &running, w] {
-            RunWorker(store, w);
+            for (int round = 0; round < kRounds; ++round) WorkerRound(store, w, round);
             --running;
         });
     for (std::thread& worker : workers) worker.join();
@@ -184,10 +181,6 @@ TEST_F(Concurrency, EightWorkersAndARecounterOnOneInstanceEndAsASingleThreadedRe
     std::vector<std::string> rolledUp = Capture(store);
     RecountLeaves(store);
     EXPECT_EQ(Capture(store), rolledUp);
-    int expectedOnline = 0;
-    for (int i = 0; i < kStatusCameras; ++i) expectedOnline += OnlineInRound(i, kRounds - 1);
-    EXPECT_EQ(rolledUp[0], "stat 2: " + std::to_string(kWorkers * expectedOnline) + "/" +
-                               std::to_string(kWorkers * kStatusCameras));
     store.UnInit();
 
     EXPECT_EQ(rolledUp, Replay(m_dir.Path()));
@@ -204,7 +197,8 @@ TEST_F(Concurrency, EightWorkersWithAnInstanceEachEndAsASingleThreadedReplay) {
             EXPECT_TRUE(store->Init(m_dir.Path().c_str()));
             DepositSite(*store);
             for (int other = 0; other < kWorkers; ++other)
-                RunWorker(*store, (w + other) % kWorkers);
+                for (int round = 0; round < kRounds; ++round)
+                    WorkerRound(*store, (w + other) % kWorkers, round);
             RecountLeaves(*store);
             results[w] = Capture(*store);
             CAMERA_INFO camera;
