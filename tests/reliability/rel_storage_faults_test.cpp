@@ -138,15 +138,6 @@ std::vector<Step> Scenario(const std::string& prefix) {
                                   std::to_string(Id(3)) + "," + std::to_string(Id(1));
     return {
         Call("Init", Kind::kInit, [prefix](S& s) { return s.Init(prefix.c_str()); }),
-        Call("SetCellList", Kind::kOther,
-             [](S& s) {
-                 std::vector<CELL_INFO> cells = {Cell(Id(1), 0, Code("root ", 1)),
-                                                 Cell(Id(4), 0, Code("sub ", 4), 2, 0, Id(1))};
-                 s.SetCellList(Linked(cells));
-                 std::vector<USER_ORG> stats = {Org(Id(4), 5, 0), Org(Id(1), 5, 0)};
-                 s.SetUserOrgStatList(Linked(stats));
-                 return true;
-             }),
         Deposit("SetCameraList", Kind::kDeposit, &S::SetCameraList,
                 {MarkedCamera(1, 4, 3), MarkedCamera(2, 4, 1), MarkedCamera(3, 4, 2),
                  MarkedCamera(10, 4, 0, "2"), MarkedCamera(5, 8)},
@@ -183,21 +174,19 @@ std::vector<Step> Scenario(const std::string& prefix) {
         List("GetTalkChannelList", &S::GetTalkChannelList, Id(7)),
         Find("GetTalkChannelByID", &S::GetTalkChannelByID, Id(2)),
         Find("GetTalkChannelByIndexCode", &S::GetTalkChannelByIndexCode, Code("TALK-", 1)),
+        // The statistics' storage calls: a status roll-up and a recount over cell Id(4).
         Call("UpdateCameraStatus", Kind::kOther,
              [](S& s) {
+                 std::vector<CELL_INFO> cells = {Cell(Id(1), 0, Code("root ", 1)),
+                                                 Cell(Id(4), 0, Code("sub ", 4), 2, 0, Id(1))};
+                 s.SetCellList(Linked(cells));
+                 std::vector<USER_ORG> stats = {Org(Id(4), 5, 0), Org(Id(1), 5, 0)};
+                 s.SetUserOrgStatList(Linked(stats));
                  std::vector<CAMERA_STATUS> changes;
                  for (int k : {1, 2, 5}) changes.push_back({Id(k), 1, nullptr});
                  s.UpdateCameraStatus(Linked(changes));
-                 return true;
+                 return s.RecountUserOrgStat(Id(4), 2), true;
              }),
-        Call("RecountUserOrgStat", Kind::kOther,
-             [](S& s) { return s.RecountUserOrgStat(Id(4), 2), true; }),
-        {"GetUserOrgStat", Kind::kOther,
-         [](S& s) {
-             int online = -1, total = -1;
-             const bool result = s.GetUserOrgStat(Id(4), &online, &total);
-             return Answer(result, std::to_string(online) + "/" + std::to_string(total));
-         }},
         Call("DeleteCameras", Kind::kWrite,
              [](S& s) {
                  std::vector<CAMERA_INFO> gone = {Camera(Id(3))};
