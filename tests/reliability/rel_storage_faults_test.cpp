@@ -13,7 +13,11 @@
 #include "chan_test_support.h"
 #include "channels/ChannelSchema.h"
 #if !defined(_WIN32)
-#include "rel_sql_watch.h"
+#include <dlfcn.h>
+#include <sqlite3.h>
+
+#include <cstring>
+#include <mutex>
 #endif
 
 namespace {
@@ -326,12 +330,48 @@ TEST_F(StorageFaultSweep, EveryCallOfTheScenarioFailsInTurnAndEachAnswerKeepsIts
 }
 
 #if !defined(_WIN32)
-// The watch interposes SQLite's functions through the dynamic linker, which the Windows
-// build (SQLite linked in statically) has not; the texts are the same on every build.
+// A watch on every SQL text that reaches SQLite from this program, which defines
+// sqlite3_prepare_v2 and sqlite3_exec itself (below): the module's storage, linked in
+// statically, binds to those, and they hand each call on to SQLite's own function. The
+// Windows build (SQLite linked in statically) has no such interposing; the module's
+// texts are the same on every build.
+std::mutex g_watchMutex;
+bool g_watching = false;
+std::vector<std::string> g_texts;
+
+// Records the texts prepared or executed while it lives (one watch at a time).
+struct SqlWatch {
+    SqlWatch() { Watch(true); }
+    ~SqlWatch() { Watch(false); }
+    static void Watch(bool on) {
+        std::lock_guard<std::mutex> guard(g_watchMutex);
+        if (on) g_texts.clear();
+        g_watching = on;
+    }
+    std::vector<std::string> Texts() const {
+        std::lock_guard<std::mutex> guard(g_watchMutex);
+        return g_texts;
+    }
+};
+
+void Record(const char* sql, int length) {
+    if (sql == nullptr) return;
+    std::lock_guard<std::mutex> guard(g_watchMutex);
+    if (!g_watching) return;
+    // A length counts the bytes of the text, its terminator included or not.
+    g_texts.emplace_back(
+        sql, length < 0 ? std::strlen(sql) : strnlen(sql, static_cast<std::size_t>(length)));
+}
+
+template <class Function>
+Function Next(const char* name) {
+    return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
+}
+
 using Security = StorageFaultSweep;
 
 TEST_F(Security, NoTextOrIdentifierOfTheClientReachesSqlAsText) {
-    rel_test::SqlWatch watch;
+    SqlWatch watch;
     int unused = 0;
     RunScenario(LONG_MAX, &unused);
     const std::vector<std::string> texts = watch.Texts();
@@ -352,7 +392,7 @@ TEST_F(CameraDeleteBatches, NoStatementBindsMoreThanOneBatch) {
     for (int32_t id = 1; id <= static_cast<int32_t>(2 * channel_sql::kCameraDeleteBatch + 1); ++id)
         cameras.push_back(Camera(id));
     StoreCameras(cameras);
-    rel_test::SqlWatch watch;
+    SqlWatch watch;
     EXPECT_TRUE(m_store.DeleteCameras(Linked(cameras)));
     std::size_t deletes = 0;
     for (const std::string& sql : watch.Texts()) {
@@ -381,3 +421,22 @@ TEST_F(FailedColumnRead, APasswordThatCannotBeReadIsEmptyNotAnotherColumn) {
 }
 
 }  // namespace
+
+#if !defined(_WIN32)
+extern "C" int sqlite3_prepare_v2(sqlite3* db, const char* sql, int length,
+                                  sqlite3_stmt** statement, const char** tail) {
+    using Prepare = int (*)(sqlite3*, const char*, int, sqlite3_stmt**, const char**);
+    static const Prepare next = Next<Prepare>("sqlite3_prepare_v2");
+    Record(sql, length);
+    return next(db, sql, length, statement, tail);
+}
+
+extern "C" int sqlite3_exec(sqlite3* db, const char* sql,
+                            int (*callback)(void*, int, char**, char**), void* argument,
+                            char** message) {
+    using Exec = int (*)(sqlite3*, const char*, int (*)(void*, int, char**, char**), void*, char**);
+    static const Exec next = Next<Exec>("sqlite3_exec");
+    Record(sql, -1);
+    return next(db, sql, callback, argument, message);
+}
+#endif
