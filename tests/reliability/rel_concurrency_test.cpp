@@ -145,19 +145,17 @@ std::vector<std::string> Replay(const std::string& prefix, int first = 0) {
 
 constexpr const char* kNoThreadsHere = "threads crash at random under Wine on qemu";
 
-class Concurrency : public store_test::FaultSafeTest {
-protected:
-    void SetUp() override {
-        if (vellum_test::RunsUnderEmulatedWine()) GTEST_SKIP() << kNoThreadsHere;
-    }
-    store_test::TempDir m_dir;
-    store_test::LogCapture m_log;  // the camera deposits log a line each
-    chan_test::ConfigLock m_configLock;
-};
-
-TEST_F(Concurrency, EightWorkersAndARecounterOnOneInstanceEndAsASingleThreadedReplay) {
+// Eight workers on one instance, a ninth thread recounting it, and at the same time eight
+// more threads each running the replay on an instance of its own, from its own worker on.
+// The cipher setting is on: a path a thread could not decipher differs from the replay's.
+TEST(Concurrency, WorkersOnOneInstanceAndOnAnInstanceEachEndAsASingleThreadedReplay) {
+    if (vellum_test::RunsUnderEmulatedWine()) GTEST_SKIP() << kNoThreadsHere;
+    chan_test::ConfigLock configLock;
+    store_test::TempDir dir;
+    store_test::LogCapture log;  // the camera deposits log a line each
+    chan_test::ConfigFile settings("[Tvwall]\nVersion=6731\n");
     CDataOper store;
-    ASSERT_TRUE(store.Init(m_dir.Path().c_str()));
+    ASSERT_TRUE(store.Init(dir.Path().c_str()));
     DepositSite(store);
 
     std::atomic<int> running{kWorkers};
@@ -169,12 +167,15 @@ TEST_F(Concurrency, EightWorkersAndARecounterOnOneInstanceEndAsASingleThreadedRe
             EXPECT_TRUE(online >= 0 && online <= total && total == kWorkers * kStatusCameras);
         }
     });
+    std::vector<std::vector<std::string>> replays(kWorkers);
     std::vector<std::thread> workers;
-    for (int w = 0; w < kWorkers; ++w)
+    for (int w = 0; w < kWorkers; ++w) {
         workers.emplace_back([&store, &running, w] {
             for (int round = 0; round < kRounds; ++round) WorkerRound(store, w, round);
             --running;
         });
+        workers.emplace_back([&dir, &replays, w] { replays[w] = Replay(dir.Path(), w); });
+    }
     for (std::thread& worker : workers) worker.join();
     recounter.join();
 
@@ -183,20 +184,9 @@ TEST_F(Concurrency, EightWorkersAndARecounterOnOneInstanceEndAsASingleThreadedRe
     RecountLeaves(store);
     EXPECT_EQ(Capture(store), rolledUp);
     store.UnInit();
-
-    EXPECT_EQ(rolledUp, Replay(m_dir.Path()));
-}
-
-TEST_F(Concurrency, EightWorkersWithAnInstanceEachEndAsASingleThreadedReplay) {
-    // The cipher setting on: a path a worker could not decipher differs from the replay's.
-    chan_test::ConfigFile settings("[Tvwall]\nVersion=6731\n");
-    std::vector<std::vector<std::string>> results(kWorkers);
-    std::vector<std::thread> workers;
-    for (int w = 0; w < kWorkers; ++w)
-        workers.emplace_back([this, &results, w] { results[w] = Replay(m_dir.Path(), w); });
-    for (std::thread& worker : workers) worker.join();
-    const std::vector<std::string> replay = Replay(m_dir.Path());
-    for (int w = 0; w < kWorkers; ++w) EXPECT_EQ(results[w], replay) << "worker " << w;
+    const std::vector<std::string> replay = Replay(dir.Path());
+    EXPECT_EQ(rolledUp, replay);
+    for (int w = 0; w < kWorkers; ++w) EXPECT_EQ(replays[w], replay) << "worker " << w;
 }
 
 // Run alone (as CTest runs each case in a process of its own), the module's first
