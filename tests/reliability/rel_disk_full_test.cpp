@@ -1,5 +1,5 @@
-// The scratch file's disk filling up in the middle of a deposit (SQLite's page limit
-// on the instance's connection): the module keeps answering, the deposits report the
+// The scratch file's disk filling up in the middle of a deposit (SQLite's page limit on
+// the instance's connection): the module keeps answering, the deposits report the
 // failure, and the instance is whole again after ClearAll and after UnInit and Init.
 #include <gtest/gtest.h>
 
@@ -31,38 +31,43 @@ std::vector<TALK_CHANNEL> Talks(int32_t first, int32_t count, int32_t cellId) {
     return Records(first, count, [cellId](int32_t id) { return chan_test::Talk(id, cellId); });
 }
 
-class DiskFull : public chan_test::ChannelTest {
-protected:
-    // The file cannot grow from now on: the limit falls to the pages it has.
-    void FillDisk() { m_store.SetScratchPageLimit(1); }
+using DiskFull = chan_test::ChannelTest;
 
+// The camera, IO and device deposits also report a list not stored on an instance never
+// initialised or uninitialised.
+TEST_F(DiskFull, DepositsReportItOtherCallsKeepAnsweringAndClearAllOrANewInitMakeRoom) {
+    std::vector<CAMERA_INFO> cameras = Cameras(1, kMoreThanTheFreePages);
+    std::vector<CAMERA_INFO> more = Cameras(5000, kMoreThanTheFreePages);
+    auto ios = Records(1, kMoreThanTheFreePages, [](int32_t id) { return chan_test::Io(id, 7); });
+    auto devices = Records(1, kMoreThanTheFreePages, [](int32_t id) { return Device(id); });
+    const auto refusesEveryDeposit = [&](CDataOper& store, const char* state) {
+        EXPECT_FALSE(store.SetCameraList(Linked(more), 0)) << state;
+        EXPECT_FALSE(store.SetIOList(Linked(ios))) << state;
+        EXPECT_FALSE(store.SetDeviceList(Linked(devices))) << state;
+    };
     // Every listed talk channel of the cell reads back by its id too.
-    std::vector<int32_t> ReadableTalks(int32_t cellId) {
+    const auto readableTalks = [this](int32_t cellId) {
         TALK_CHANNEL* head = nullptr;
         m_store.GetTalkChannelList(&head, cellId);
         const std::vector<int32_t> ids = Ids(head);
         TALK_CHANNEL talk;
         for (int32_t id : ids) EXPECT_TRUE(m_store.GetTalkChannelByID(&talk, id)) << id;
         return ids;
-    }
-
-    std::vector<int32_t> CameraList() {
+    };
+    const auto cameraList = [this] {
         CAMERA_INFO* head = nullptr;
         m_store.GetCameraList(&head, 2, 7);
         return Ids(head);
-    }
-};
-
-TEST_F(DiskFull, DepositsReportItOtherCallsKeepAnsweringAndClearAllOrANewInitMakeRoom) {
-    std::vector<CAMERA_INFO> cameras = Cameras(1, kMoreThanTheFreePages);
+    };
+    CDataOper neverInitialised;
+    refusesEveryDeposit(neverInitialised, "never initialised");
     StoreCameras(cameras);
-    FillDisk();
-    std::vector<CAMERA_INFO> more = Cameras(5000, kMoreThanTheFreePages);
-    EXPECT_FALSE(m_store.SetCameraList(Linked(more), 0));
+    m_store.SetScratchPageLimit(1);  // the file cannot grow from now on
+    refusesEveryDeposit(m_store, "full disk");
     std::vector<TALK_CHANNEL> refused = Talks(1, kMoreThanTheFreePages, 5);
     EXPECT_FALSE(m_store.SetTalkChannelList(Linked(refused)));
 
-    const std::vector<int32_t> listed = CameraList();
+    const std::vector<int32_t> listed = cameraList();
     ASSERT_GE(listed.size(), cameras.size());
     EXPECT_EQ(std::vector<int32_t>(listed.begin(), listed.begin() + kMoreThanTheFreePages),
               Range(1, kMoreThanTheFreePages));
@@ -79,45 +84,27 @@ TEST_F(DiskFull, DepositsReportItOtherCallsKeepAnsweringAndClearAllOrANewInitMak
     // SQLite rolls the whole transaction back on a full disk; the rows after that
     // point are written one by one until the file is full again. Whatever stays is
     // whole and readable, and the caller has been told the list was not written.
-    const std::vector<int32_t> before = ReadableTalks(5);
+    const std::vector<int32_t> before = readableTalks(5);
     EXPECT_LT(before.size(), refused.size());
     for (int32_t id : before) EXPECT_TRUE(id >= 1 && id <= kMoreThanTheFreePages) << id;
 
     m_store.ClearAll();  // the camera rows free their pages; the limit stays
     std::vector<TALK_CHANNEL> talks = Talks(5000, 100, 6);
     EXPECT_TRUE(m_store.SetTalkChannelList(Linked(talks)));
-    EXPECT_EQ(ReadableTalks(6), Range(5000, 100));
-    EXPECT_EQ(ReadableTalks(5), before) << "ClearAll keeps the talk channels";
+    EXPECT_EQ(readableTalks(6), Range(5000, 100));
+    EXPECT_EQ(readableTalks(5), before) << "ClearAll keeps the talk channels";
     std::vector<CAMERA_INFO> again = Cameras(1, 3);
     EXPECT_TRUE(m_store.SetCameraList(Linked(again), 0));
-    EXPECT_EQ(CameraList(), Range(1, 3));
+    EXPECT_EQ(cameraList(), Range(1, 3));
 
     m_store.UnInit();
     EXPECT_FALSE(store_test::Exists(m_store.DbPath()));
+    refusesEveryDeposit(m_store, "after UnInit");
     ASSERT_TRUE(m_store.Init(m_dir.Path().c_str()));
     EXPECT_TRUE(m_store.SetTalkChannelList(Linked(refused)));
-    EXPECT_EQ(ReadableTalks(5), Range(1, kMoreThanTheFreePages));
+    EXPECT_EQ(readableTalks(5), Range(1, kMoreThanTheFreePages));
     EXPECT_TRUE(m_store.SetCameraList(Linked(cameras), 0));
-    EXPECT_EQ(CameraList(), Range(1, kMoreThanTheFreePages));
-}
-
-// Camera, IO and device deposits that store nothing, or whose transaction cannot be
-// committed, say so: never initialised, a full disk, after UnInit.
-TEST_F(DiskFull, CameraIoAndDeviceDepositsReportAListThatWasNotStored) {
-    std::vector<CAMERA_INFO> cameras = Cameras(1, kMoreThanTheFreePages);
-    auto ios = Records(1, kMoreThanTheFreePages, [](int32_t id) { return chan_test::Io(id, 7); });
-    auto devices = Records(1, kMoreThanTheFreePages, [](int32_t id) { return Device(id); });
-    const auto refusesEveryDeposit = [&](CDataOper& store, const char* state) {
-        EXPECT_FALSE(store.SetCameraList(Linked(cameras), 0)) << state;
-        EXPECT_FALSE(store.SetIOList(Linked(ios))) << state;
-        EXPECT_FALSE(store.SetDeviceList(Linked(devices))) << state;
-    };
-    CDataOper neverInitialised;
-    refusesEveryDeposit(neverInitialised, "never initialised");
-    FillDisk();
-    refusesEveryDeposit(m_store, "full disk");
-    m_store.UnInit();
-    refusesEveryDeposit(m_store, "after UnInit");
+    EXPECT_EQ(cameraList(), Range(1, kMoreThanTheFreePages));
 }
 
 }  // namespace
