@@ -1,22 +1,17 @@
 // CDataOper's lifecycle beyond the file itself (the key, Init on an open instance, what
-// UnInit and ClearAll empty and keep, the lifecycle log lines) and the host's own small
-// stores: the two context blocks, the two integer registers and the keyed records.
+// UnInit and ClearAll empty and keep, the lifecycle log lines) and the keyed records.
+// The context blocks are seen with the null arguments.
 #include <cstdio>
 #include <cstring>
 #include <memory>
 
-#include "org_test_support.h"
-#include "store/DataOper.h"
-#include "store_test_support.h"
-#include "tests/TestSystem.h"
+#include "chan_test_support.h"
 
 namespace {
 
 using namespace store_test;
 
 constexpr char kFixedKey[] = "3948-61027354###qoplarvex-kmd907";
-constexpr std::size_t kInstanceBlock = 788;
-constexpr std::size_t kTransientBlock = 528;
 constexpr const char* kChannelTables[] = {"CAMERAINFO", "DEVICEINFO", "TALKCHANNEL", "IOINFO"};
 
 // One row in each of the four tables, written past the module.
@@ -37,8 +32,10 @@ KEYED_INFO Keyed(int key, unsigned char fill) {
     return record;
 }
 
-void Fill(unsigned char* block, std::size_t size, unsigned step) {
-    for (std::size_t i = 0; i < size; ++i) block[i] = static_cast<unsigned char>(i * step + 1);
+std::vector<long> RowCounts(const std::string& path) {  // in the order of kChannelTables
+    std::vector<long> counts;
+    for (const char* table : kChannelTables) counts.push_back(Peek(path).Count(table));
+    return counts;
 }
 
 using StoreKey = store_test::FaultSafeTest;
@@ -52,21 +49,20 @@ TEST_F(StoreKey, IsThirtyTwoNewRandomBytesAtEachInitOrTheFixedTextWithoutThem) {
     auto oper = std::make_unique<CDataOper>();
     vellum::fault::Random().Arm(0, -1);
     ASSERT_TRUE(oper->Init(dir.Path().c_str()));
-    EXPECT_EQ(oper->Key(), std::string(kFixedKey, 32));
-    oper->UnInit();
     vellum::fault::Random().Disarm();
-    std::string previous;
+    std::string previous = oper->Key();
+    EXPECT_EQ(previous, kFixedKey);
     bool sawZeroByte = false;
     for (int attempt = 0; attempt < 300 && !sawZeroByte; ++attempt) {
+        oper->UnInit();
         ASSERT_TRUE(oper->Init(dir.Path().c_str()));
         const std::string key = oper->Key();
-        oper->UnInit();
         ASSERT_EQ(key.size(), 32u);
-        ASSERT_NE(key, kFixedKey);
         ASSERT_NE(key, previous);
         previous = key;
         sawZeroByte = key.find('\0') != std::string::npos;
     }
+    oper->UnInit();
     EXPECT_TRUE(sawZeroByte) << "no key with a zero byte came up";
 }
 
@@ -87,7 +83,7 @@ TEST(StoreReopen, SecondInitKeepsTheFileItsRowsAndTheKeyOrMakesAVanishedFileAnew
     }
     EXPECT_EQ(oper->DbPath(), path);
     EXPECT_EQ(oper->Key(), key);
-    for (const char* table : kChannelTables) EXPECT_EQ(Peek(path).Count(table), 1) << table;
+    EXPECT_EQ(RowCounts(path), std::vector<long>(4, 1));
 #if defined(_WIN32)
     // There the claim shares no deletion: the file cannot vanish while it is held.
     EXPECT_NE(std::remove(path.c_str()), 0);
@@ -103,57 +99,45 @@ TEST(StoreReopen, SecondInitKeepsTheFileItsRowsAndTheKeyOrMakesAVanishedFileAnew
     EXPECT_FALSE(Exists(path));
 }
 
-// Both empty every cache (here the cells, storage folders and resources and keyed
-// records; the others in their own suites) and keep the instance context, the two
+// Both empty every cache (here the storage folders and resources and keyed records;
+// the others in their own suites) and keep the instance context, the two
 // registers and the key. UnInit zeroes the transient context and deletes the file;
 // ClearAll keeps both and empties only the camera and device tables.
 TEST(StoreReset, UnInitAndClearAllEmptyTheCachesAndKeepTheRegisters) {
+    const std::string instance = Filled(kInstanceBlock, 7);
+    const std::string transient = Filled(kTransientBlock, 5);
     for (const bool unInit : {true, false}) {
         SCOPED_TRACE(unInit ? "UnInit" : "ClearAll");
         TempDir dir;
         auto oper = std::make_unique<CDataOper>();
         ASSERT_TRUE(oper->Init(dir.Path().c_str()));
         InsertOneRowEach(oper->DbPath());
-        unsigned char instance[kInstanceBlock];
-        unsigned char transient[kTransientBlock];
-        Fill(instance, sizeof instance, 7);
-        Fill(transient, sizeof transient, 5);
-        oper->SetInstanceContext(instance);
-        oper->SetTransientContext(transient);
+        oper->SetInstanceContext(instance.data());
+        oper->SetTransientContext(transient.data());
         oper->SetLevelCount(4);
         oper->SetHostValue(-17);
         KEYED_INFO keyed = Keyed(42, 0x5A);
         oper->SetKeyedInfoList(&keyed);
-        CELL_INFO cell = org_test::Cell(1, 0, "root");
-        oper->SetCellList(&cell);
         STORE_FOLDER folder = org_test::Folder(3, 0, "folder");
         oper->SetStoreFolderList(&folder);
         STORE_RES resource = org_test::Resource(3, "res");
         ASSERT_TRUE(oper->SetStoreResList(&resource));
-        ASSERT_TRUE(oper->IsStoreResExist("res", 1));
-        ASSERT_TRUE(oper->GetCellInfo(&cell, 1, 1));
-        ASSERT_TRUE(oper->GetStoreFolderByID(&folder, 3));
+        ASSERT_TRUE(oper->IsStoreResExist("res", 1) && oper->GetStoreFolderByID(&folder, 3) &&
+                    oper->GetKeyedInfo(&keyed, 42));
         const std::string key = oper->Key();
 
         unInit ? oper->UnInit() : oper->ClearAll();
 
         EXPECT_EQ(Exists(oper->DbPath()), !unInit);
         if (!unInit) {
-            const std::vector<long> rows = {0, 0, 1, 1};
-            for (std::size_t i = 0; i < rows.size(); ++i)
-                EXPECT_EQ(Peek(oper->DbPath()).Count(kChannelTables[i]), rows[i]);
+            EXPECT_EQ(RowCounts(oper->DbPath()), (std::vector<long>{0, 0, 1, 1}));
         }
-        unsigned char block[kInstanceBlock];
-        const unsigned char zeros[kTransientBlock] = {};
-        oper->GetTransientContext(block);
-        EXPECT_EQ(std::memcmp(block, unInit ? zeros : transient, kTransientBlock), 0);
-        oper->GetInstanceContext(block);
-        EXPECT_EQ(std::memcmp(block, instance, kInstanceBlock), 0);
+        EXPECT_EQ(Blocks(*oper),
+                  Padded(instance, unInit ? std::string(kTransientBlock, '\0') : transient));
         EXPECT_EQ(oper->GetMaxLevel(), 3);
         EXPECT_EQ(oper->GetHostValue(), -17);
         EXPECT_EQ(oper->Key(), key);
         EXPECT_FALSE(oper->GetKeyedInfo(&keyed, 42));
-        EXPECT_FALSE(oper->GetCellInfo(&cell, 1, 1));
         EXPECT_FALSE(oper->GetStoreFolderByID(&folder, 3));
         EXPECT_FALSE(oper->IsStoreResExist("res", 1));
         EXPECT_EQ(oper->GetStoreResCount(3), 0);
@@ -170,11 +154,7 @@ TEST_F(StoreLog, TheLifecycleAndCameraLinesArriveWordForWord) {
     vellum::fault::Storage().Arm(0, 1, "OpenFile");
     EXPECT_FALSE(oper->Init(dir.Path().c_str()));
     ASSERT_TRUE(oper->Init(dir.Path().c_str()));
-    auto camera = org_test::Zeroed<CAMERA_INFO>();
-    camera.ID = 5;
-    camera.CELLID = 4;
-    std::strcpy(camera.INDEXCODE, "c5");
-    std::strcpy(camera.CAMNAME, "Gate");
+    CAMERA_INFO camera = chan_test::Camera(5, 4);
     ASSERT_TRUE(oper->SetCameraList(&camera, 0));
     oper->UnInit();
 
@@ -183,42 +163,10 @@ TEST_F(StoreLog, TheLifecycleAndCameraLinesArriveWordForWord) {
         {2, "client", init},
         {2, "client", init},
         {2, "tvwall",
-         "<.\\DataOper [670] - CDataOper::SetCameraList> <setData to sqliteDb Gate,c5,5,4>"},
+         "<.\\DataOper [670] - CDataOper::SetCameraList> <setData to sqliteDb camera 5,CAM-5,5,4>"},
         {2, "client", "<.\\DataOper [136] - CDataOper::UnInit> <DataOper UnInit>"},
     };
     EXPECT_EQ(log.Lines(), expected);
-}
-
-// A new instance holds zeros; each block comes back whole and is written only up to
-// its own length.
-TEST(ContextBlocks, AreZeroAtFirstAndRoundTripWithinTheirOwnLengthAsDoTheRegisters) {
-    auto oper = std::make_unique<CDataOper>();
-    EXPECT_EQ(oper->GetHostValue(), 0);
-    EXPECT_EQ(oper->GetMaxLevel(), -1);
-    for (int count : {1, 9, 0}) {  // the maximum level is one less than the level count
-        oper->SetLevelCount(count);
-        EXPECT_EQ(oper->GetMaxLevel(), count - 1);
-    }
-    const unsigned char zeros[kInstanceBlock] = {};
-    const std::size_t sizes[] = {kInstanceBlock, kTransientBlock};
-    for (int pass = 0; pass < 2; ++pass) {
-        unsigned char in[2][kInstanceBlock];
-        Fill(in[0], kInstanceBlock, 31);
-        Fill(in[1], kTransientBlock, 17);
-        if (pass == 1) {
-            oper->SetInstanceContext(in[0]);
-            oper->SetTransientContext(in[1]);
-        }
-        unsigned char out[2][kInstanceBlock + 16];
-        std::memset(out, 0xC3, sizeof out);
-        oper->GetInstanceContext(out[0]);
-        oper->GetTransientContext(out[1]);
-        for (int b = 0; b < 2; ++b) {
-            SCOPED_TRACE(std::to_string(pass) + (b == 0 ? " instance" : " transient"));
-            EXPECT_EQ(std::memcmp(out[b], pass == 0 ? zeros : in[b], sizes[b]), 0);
-            for (std::size_t i = sizes[b]; i < sizes[b] + 16; ++i) EXPECT_EQ(out[b][i], 0xC3) << i;
-        }
-    }
 }
 
 // The copy handed out has a null next; a miss leaves the caller's record untouched;
@@ -239,9 +187,9 @@ TEST(KeyedRecords, ALaterRecordWithTheSameKeyReplacesTheEarlierOne) {
     for (const KEYED_INFO* in : {&third, &second, &negative}) {
         out.next = &out;
         ASSERT_TRUE(oper->GetKeyedInfo(&out, in->key));
-        EXPECT_EQ(out.key, in->key);
-        EXPECT_EQ(out.next, nullptr);
-        EXPECT_EQ(std::memcmp(out.payload, in->payload, sizeof out.payload), 0);
+        EXPECT_TRUE(out.key == in->key && out.next == nullptr &&
+                    std::memcmp(out.payload, in->payload, sizeof out.payload) == 0)
+            << in->key;
     }
     out.next = &first;
     const KEYED_INFO before = out;

@@ -12,56 +12,44 @@
 
 namespace {
 
-std::vector<std::string> g_received;
-void Keep(int level, const char* module, const char* line, void*) {
-    g_received.push_back(std::to_string(level) + " " + module + " " + line);
-}
+using store_test::LogCapture;
+using Lines = std::vector<store_test::LogLine>;
 
-class Xlog : public ::testing::Test {
-protected:
-    void SetUp() override {
-        g_received.clear();
-        xlog_set_sink(&Keep, nullptr);
-        xlog_set_threshold(3);
-    }
-    void TearDown() override {
-        xlog_set_sink(nullptr, nullptr);
-        xlog_set_threshold(3);
-    }
-};
-
-TEST_F(Xlog, LinesBelowTheThresholdAreNeitherTakenNorWritten) {
-    const std::vector<std::string> both = {"2 m two 2", "3 m three 3"};
+TEST(Xlog, LinesBelowTheThresholdAreNeitherTakenNorWritten) {
+    const Lines both = {{2, "m", "two 2"}, {3, "m", "three 3"}};
     struct Case {
         int threshold;
         int level2Enabled;
         int level3Enabled;
-        std::vector<std::string> received;
+        Lines received;
     };
     for (const Case& c : {Case{3, 0, 1, {both[1]}}, Case{2, 1, 1, both}, Case{4, 0, 0, {}}}) {
         SCOPED_TRACE(c.threshold);
-        g_received.clear();
+        LogCapture log;
         xlog_set_threshold(c.threshold);
         EXPECT_EQ(xlog_threshold(), c.threshold);
         EXPECT_EQ(xlog_enabled(2), c.level2Enabled);
         EXPECT_EQ(xlog_enabled(3), c.level3Enabled);
         xlog_write(2, "m", "two %d", 2);
         xlog_write(3, "m", "three %s", "3");
-        EXPECT_EQ(g_received, c.received);
+        EXPECT_EQ(log.Lines(), c.received);
     }
 }
 
-TEST_F(Xlog, NothingTakesNoLineUntilASinkIsChosenAndALongLineIsCutAt4095Bytes) {
+TEST(Xlog, NothingTakesNoLineUntilASinkIsChosenAndALongLineIsCutAt4095Bytes) {
+    LogCapture before;
     xlog_set_nothing();
     EXPECT_EQ(xlog_enabled(100), 0);
     xlog_write(100, "m", "dropped");
-    xlog_set_sink(&Keep, nullptr);
+    LogCapture after;
     const std::string longText(5000, 'x');
     xlog_write(3, "m", "%s", longText.c_str());
-    EXPECT_EQ(g_received, std::vector<std::string>{"3 m " + longText.substr(0, 4095)});
+    EXPECT_TRUE(before.Lines().empty());
+    EXPECT_EQ(after.Lines(), (Lines{{3, "m", longText.substr(0, 4095)}}));
 }
 
-TEST_F(Xlog, FileAndStandardErrorGetLevelModuleAndLine) {
+TEST(Xlog, FileAndStandardErrorGetLevelModuleAndLine) {
+    LogCapture log;
     vellum_test::TempDir dir;
     const std::string path = dir.Path() + "log.txt";
     EXPECT_EQ(xlog_set_file((dir.Path() + "no-such-dir/log.txt").c_str()), 0);
@@ -80,7 +68,7 @@ TEST_F(Xlog, FileAndStandardErrorGetLevelModuleAndLine) {
     ::testing::internal::CaptureStderr();
     xlog_write(3, "client", "c %d", 1);
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "[3] client: c 1\n");
-    EXPECT_EQ(g_received, (std::vector<std::string>{"3 m still to the sink"}));
+    EXPECT_EQ(log.Lines(), (Lines{{3, "m", "still to the sink"}}));
 }
 
 // The environment is read once per process, so each row of the table in
