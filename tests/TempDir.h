@@ -13,7 +13,6 @@
 #include <filesystem>
 #include <string>
 #include <system_error>
-#include <vector>
 
 namespace vellum_test {
 
@@ -32,9 +31,8 @@ public:
             if (std::filesystem::create_directory(path, error)) m_path = path + '\\';
         }
 #else
-        std::vector<char> buffer(pattern.begin(), pattern.end());
-        buffer.push_back('\0');
-        if (mkdtemp(buffer.data()) != nullptr) m_path = std::string(buffer.data()) + '/';
+        std::string name = pattern;  // mkdtemp fills in the Xs
+        if (mkdtemp(&name[0]) != nullptr) m_path = name + '/';
 #endif
         EXPECT_FALSE(m_path.empty()) << "cannot create a directory from " << pattern;
     }

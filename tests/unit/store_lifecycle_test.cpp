@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <tuple>
 
 #include "chan_test_support.h"
 
@@ -14,15 +15,13 @@ using namespace store_test;
 constexpr char kFixedKey[] = "3948-61027354###qoplarvex-kmd907";
 constexpr const char* kChannelTables[] = {"CAMERAINFO", "DEVICEINFO", "TALKCHANNEL", "IOINFO"};
 
-// One row in each of the four tables, written past the module.
-void InsertOneRowEach(const std::string& path) {
-    Peek peek(path);
-    peek.Exec(
-        "INSERT INTO CAMERAINFO VALUES(1,1,1,1,1,'cam-1','one',0,'11',0,0,'','',0,0,0,0,'',"
-        "'','','',0,0,1)");
-    peek.Exec("INSERT INTO DEVICEINFO VALUES(1,'dev','dev-1','10.0.0.1',8000,0,'u','p',0)");
-    peek.Exec("INSERT INTO TALKCHANNEL VALUES(1,1,1,1,'talk-1','talk')");
-    peek.Exec("INSERT INTO IOINFO VALUES(1,1,1,0,'io-1','io')");
+void DepositOneRowEach(CDataOper& oper) {
+    CAMERA_INFO camera = chan_test::Camera(1);
+    DEVICE_INFO device = chan_test::Device(1);
+    TALK_CHANNEL talk = chan_test::Talk(1, 7);
+    IO_INFO io = chan_test::Io(1, 7);
+    ASSERT_TRUE(oper.SetCameraList(&camera, 0) && oper.SetDeviceList(&device) &&
+                oper.SetTalkChannelList(&talk) && oper.SetIOList(&io));
 }
 
 KEYED_INFO Keyed(int key, unsigned char fill) {
@@ -34,68 +33,64 @@ KEYED_INFO Keyed(int key, unsigned char fill) {
 
 std::vector<long> RowCounts(const std::string& path) {  // in the order of kChannelTables
     std::vector<long> counts;
+    if (!Exists(path)) return counts;
     for (const char* table : kChannelTables) counts.push_back(Peek(path).Count(table));
     return counts;
 }
 
-using StoreKey = store_test::FaultSafeTest;
+using StoreKey = chan_test::ChannelTest;
+using StoreReopen = chan_test::ChannelTest;
 using StoreLog = store_test::FaultSafeTest;
 
 // The fixed text only while random bytes cannot be had; else 32 new random bytes at
 // each Init. About one key in eight holds a zero byte; 300 tries miss one with odds
 // ~1e-17.
 TEST_F(StoreKey, IsThirtyTwoNewRandomBytesAtEachInitOrTheFixedTextWithoutThem) {
-    TempDir dir;
-    auto oper = std::make_unique<CDataOper>();
+    m_store.UnInit();
     vellum::fault::Random().Arm(0, -1);
-    ASSERT_TRUE(oper->Init(dir.Path().c_str()));
+    ASSERT_TRUE(m_store.Init(m_dir.Path().c_str()));
     vellum::fault::Random().Disarm();
-    std::string previous = oper->Key();
+    std::string previous = m_store.Key();
     EXPECT_EQ(previous, kFixedKey);
     bool sawZeroByte = false;
     for (int attempt = 0; attempt < 300 && !sawZeroByte; ++attempt) {
-        oper->UnInit();
-        ASSERT_TRUE(oper->Init(dir.Path().c_str()));
-        const std::string key = oper->Key();
+        m_store.UnInit();
+        ASSERT_TRUE(m_store.Init(m_dir.Path().c_str()));
+        const std::string key = m_store.Key();
         ASSERT_EQ(key.size(), 32u);
         ASSERT_NE(key, previous);
         previous = key;
         sawZeroByte = key.find('\0') != std::string::npos;
     }
-    oper->UnInit();
     EXPECT_TRUE(sawZeroByte) << "no key with a zero byte came up";
 }
 
 // Init on an instance that is already open: the same file is reopened, its rows and
 // the key that enciphered them stay, and the first connection is not leaked. If a
 // temporary-file cleaner removed the file, the next Init makes it anew with its tables.
-TEST(StoreReopen, SecondInitKeepsTheFileItsRowsAndTheKeyOrMakesAVanishedFileAnew) {
-    TempDir dir;
-    auto oper = std::make_unique<CDataOper>();
-    ASSERT_TRUE(oper->Init(dir.Path().c_str()));
-    const std::string path = oper->DbPath();
-    const std::string key = oper->Key();
-    InsertOneRowEach(path);
+TEST_F(StoreReopen, SecondInitKeepsTheFileItsRowsAndTheKeyOrMakesAVanishedFileAnew) {
+    const std::string path = m_store.DbPath();
+    const std::string key = m_store.Key();
+    DepositOneRowEach(m_store);
     const std::size_t descriptors = vellum_test::OpenHandleCount();
     for (int again = 0; again < 2; ++again) {
-        ASSERT_TRUE(oper->Init(dir.Path().c_str()));
+        ASSERT_TRUE(m_store.Init(m_dir.Path().c_str()));
         EXPECT_EQ(vellum_test::OpenHandleCount(), descriptors);
     }
-    EXPECT_EQ(oper->DbPath(), path);
-    EXPECT_EQ(oper->Key(), key);
+    EXPECT_EQ(m_store.DbPath(), path);
+    EXPECT_EQ(m_store.Key(), key);
     EXPECT_EQ(RowCounts(path), std::vector<long>(4, 1));
 #if defined(_WIN32)
     // There the claim shares no deletion: the file cannot vanish while it is held.
     EXPECT_NE(std::remove(path.c_str()), 0);
-    oper->UnInit();
     GTEST_SKIP() << "a held file cannot be deleted on Windows";
 #endif
     ASSERT_EQ(std::remove(path.c_str()), 0);
-    ASSERT_TRUE(oper->Init(dir.Path().c_str()));
+    ASSERT_TRUE(m_store.Init(m_dir.Path().c_str()));
     ASSERT_TRUE(Exists(path));
     EXPECT_EQ(Peek(path).Count("IOINFO"), 0);
-    EXPECT_TRUE(oper->Init(dir.Path().c_str()));
-    oper->UnInit();
+    EXPECT_TRUE(m_store.Init(m_dir.Path().c_str()));
+    m_store.UnInit();
     EXPECT_FALSE(Exists(path));
 }
 
@@ -111,7 +106,7 @@ TEST(StoreReset, UnInitAndClearAllEmptyTheCachesAndKeepTheRegisters) {
         TempDir dir;
         auto oper = std::make_unique<CDataOper>();
         ASSERT_TRUE(oper->Init(dir.Path().c_str()));
-        InsertOneRowEach(oper->DbPath());
+        DepositOneRowEach(*oper);
         oper->SetInstanceContext(instance.data());
         oper->SetTransientContext(transient.data());
         oper->SetLevelCount(4);
@@ -128,19 +123,14 @@ TEST(StoreReset, UnInitAndClearAllEmptyTheCachesAndKeepTheRegisters) {
 
         unInit ? oper->UnInit() : oper->ClearAll();
 
-        EXPECT_EQ(Exists(oper->DbPath()), !unInit);
-        if (!unInit) {
-            EXPECT_EQ(RowCounts(oper->DbPath()), (std::vector<long>{0, 0, 1, 1}));
-        }
+        EXPECT_EQ(RowCounts(oper->DbPath()),
+                  (unInit ? std::vector<long>{} : std::vector<long>{0, 0, 1, 1}));
         EXPECT_EQ(Blocks(*oper),
                   Padded(instance, unInit ? std::string(kTransientBlock, '\0') : transient));
-        EXPECT_EQ(oper->GetMaxLevel(), 3);
-        EXPECT_EQ(oper->GetHostValue(), -17);
-        EXPECT_EQ(oper->Key(), key);
-        EXPECT_FALSE(oper->GetKeyedInfo(&keyed, 42));
-        EXPECT_FALSE(oper->GetStoreFolderByID(&folder, 3));
-        EXPECT_FALSE(oper->IsStoreResExist("res", 1));
-        EXPECT_EQ(oper->GetStoreResCount(3), 0);
+        EXPECT_EQ(std::make_tuple(oper->GetMaxLevel(), oper->GetHostValue(), oper->Key()),
+                  std::make_tuple(3, -17, key));
+        EXPECT_FALSE(oper->GetKeyedInfo(&keyed, 42) || oper->GetStoreFolderByID(&folder, 3) ||
+                     oper->IsStoreResExist("res", 1) || oper->GetStoreResCount(3) != 0);
         oper->UnInit();
     }
 }
@@ -173,25 +163,21 @@ TEST_F(StoreLog, TheLifecycleAndCameraLinesArriveWordForWord) {
 // a later deposit adds, and a null list changes nothing.
 TEST(KeyedRecords, ALaterRecordWithTheSameKeyReplacesTheEarlierOne) {
     auto oper = std::make_unique<CDataOper>();
-    KEYED_INFO third = Keyed(5, 0x33);
-    KEYED_INFO second = Keyed(7, 0x22);
-    KEYED_INFO first = Keyed(5, 0x11);
-    first.next = &second;
-    second.next = &third;
-    oper->SetKeyedInfoList(&first);
+    std::vector<KEYED_INFO> list = {Keyed(5, 0x11), Keyed(7, 0x22), Keyed(5, 0x33)};
+    oper->SetKeyedInfoList(org_test::Linked(list));
     KEYED_INFO negative = Keyed(-8, 0x08);
     oper->SetKeyedInfoList(&negative);
     oper->SetKeyedInfoList(nullptr);
 
     KEYED_INFO out = Keyed(0, 0xEE);
-    for (const KEYED_INFO* in : {&third, &second, &negative}) {
+    for (const KEYED_INFO* in : {&list[2], &list[1], &negative}) {
         out.next = &out;
         ASSERT_TRUE(oper->GetKeyedInfo(&out, in->key));
         EXPECT_TRUE(out.key == in->key && out.next == nullptr &&
                     std::memcmp(out.payload, in->payload, sizeof out.payload) == 0)
             << in->key;
     }
-    out.next = &first;
+    out.next = &list[0];
     const KEYED_INFO before = out;
     for (int key : {-9, -1, 0, 4, 6, 8}) {
         EXPECT_FALSE(oper->GetKeyedInfo(&out, key)) << key;

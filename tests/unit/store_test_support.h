@@ -56,14 +56,6 @@ public:
     Peek(const Peek&) = delete;
     Peek& operator=(const Peek&) = delete;
 
-    bool Exec(const std::string& sql) {
-        char* message = nullptr;
-        const int rc = sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, &message);
-        EXPECT_EQ(rc, SQLITE_OK) << sql << ": " << (message ? message : "");
-        sqlite3_free(message);
-        return rc == SQLITE_OK;
-    }
-
     // The first column of every row of `sql`, as text.
     std::vector<std::string> Column(const std::string& sql) {
         std::vector<std::string> values;
