@@ -1,7 +1,9 @@
 // CDataStorage's statements: batch writes, reads with bound parameters, the statement
-// cache, transactions and calls without a connection. The full disk and the fault
-// points are seen in the reliability suite.
+// cache, transactions, calls without a connection, and fault points. The full disk is
+// seen through the deposits, in the reliability suite.
 #include <sqlite3.h>
+
+#include <functional>
 
 #include "libs/storage/DataStorage.h"
 #include "tests/unit/store_test_support.h"
@@ -167,27 +169,44 @@ TEST_F(StorageTest, AFailedCommitRollsBackAndLeavesNoTransactionOpen) {
     EXPECT_TRUE(Read("SELECT PID, PID FROM C").empty());
 }
 
-// After a CloseStorage whose fault point fails (closing goes ahead) every call fails
-// and changes no output. Each call's own fault point is swept by StorageFaultSweep.
-TEST_F(StorageTest, EachCallFailsWithoutAConnection) {
+// Without a connection (also after a CloseStorage whose fault point fails: closing goes
+// ahead) every call fails; while its own fault point is armed each fails once. Neither
+// writes anything or changes an output, and with the point spent the call works.
+TEST_F(StorageTest, EachCallFailsWithoutAConnectionAndWhileItsFaultPointIsArmed) {
+    Insert({{1, "one"}});
+    int number = 42;
+    std::string text = "kept";
+    const std::vector<std::pair<const char*, std::function<bool()>>> cases = {
+        {"ExecuteSql", [&] { return m_storage.ExecuteSql("INSERT INTO T(N) VALUES(2)") == 0; }},
+        {"TransBegin", [&] { return m_storage.TransBegin() && m_storage.TransCommit(); }},
+        {"BeginBind", [&] { return m_storage.BeginBind("INSERT INTO T(N) VALUES(?)"); }},
+        {"BindInteger", [&] { return m_storage.BindInteger(0, 3); }},
+        {"BindString", [&] { return m_storage.BindString(0, "4"); }},
+        {"ExecuteBind", [&] { return m_storage.ExecuteBind() == 0; }},
+        {"BeginRead", [&] { return m_storage.BeginRead("SELECT N, S FROM T WHERE N = ?", {1}); }},
+        {"ReadNext", [&] { return m_storage.ReadNext(); }},
+        {"ReadIntegerByIndex", [&] { return m_storage.ReadIntegerByIndex(0, number); }},
+        {"ReadStringByIndex", [&] { return m_storage.ReadStringByIndex(1, text); }},
+    };
+    for (const auto& [operation, call] : cases) {
+        vellum::fault::Storage().Arm(0, 1, operation);
+        EXPECT_FALSE(call()) << operation;
+        EXPECT_EQ(number, 42);
+        EXPECT_EQ(text, "kept");
+        EXPECT_TRUE(call()) << operation;
+        if (std::string(operation) == "ExecuteBind") m_storage.EndBind();
+        number = 42;
+        text = "kept";
+    }
+    m_storage.EndRead();
+    EXPECT_EQ(All(), (Rows{{1, "one"}, {2, ""}, {4, ""}}));
+
     vellum::fault::Storage().Arm(0, -1, "CloseStorage");
     m_storage.CloseStorage();
     vellum::fault::Storage().Disarm();
     EXPECT_FALSE(m_storage.IsConnected());
-    int number = 42;
-    std::string text = "kept";
-#define EXPECT_FAILS(call) EXPECT_FALSE(m_storage.call) << #call
-    EXPECT_NE(m_storage.ExecuteSql("INSERT INTO T(N) VALUES(2)"), SQLITE_OK);
-    EXPECT_FAILS(TransBegin());
-    EXPECT_FAILS(TransCommit());
-    EXPECT_FAILS(BeginBind("INSERT INTO T(N) VALUES(?)"));
-    EXPECT_FAILS(BindInteger(0, 3));
-    EXPECT_FAILS(BindString(0, "4"));
-    EXPECT_NE(m_storage.ExecuteBind(), SQLITE_OK);
-    EXPECT_FAILS(BeginRead("SELECT N, S FROM T WHERE N = ?", {1}));
-    EXPECT_FAILS(ReadNext());
-    EXPECT_FAILS(ReadIntegerByIndex(0, number));
-    EXPECT_FAILS(ReadStringByIndex(1, text));
+    for (const auto& [operation, call] : cases) EXPECT_FALSE(call()) << operation;
+    EXPECT_FALSE(m_storage.TransCommit());
     m_storage.EndBind();
     m_storage.EndRead();
     m_storage.SetMaxPageCount(1);
