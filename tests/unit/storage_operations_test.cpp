@@ -156,10 +156,10 @@ TEST_F(StorageBindAndRead, CachedStatementsAnswerTheSameEveryTime) {
 }
 
 TEST_F(StorageTest, AFailedCommitRollsBackAndLeavesNoTransactionOpen) {
-    ASSERT_EQ(m_storage.ExecuteSql(
-                  "PRAGMA foreign_keys=ON; CREATE TABLE P(ID INTEGER PRIMARY KEY);"
-                  "CREATE TABLE C(PID REFERENCES P(ID) DEFERRABLE INITIALLY DEFERRED)"),
-              SQLITE_OK);
+    ASSERT_EQ(
+        m_storage.ExecuteSql("PRAGMA foreign_keys=ON; CREATE TABLE P(ID INTEGER PRIMARY KEY);"
+                             "CREATE TABLE C(PID REFERENCES P(ID) DEFERRABLE INITIALLY DEFERRED)"),
+        SQLITE_OK);
     ASSERT_TRUE(m_storage.TransBegin());
     ASSERT_EQ(m_storage.ExecuteSql("INSERT INTO C VALUES(5)"), SQLITE_OK);
     EXPECT_FALSE(m_storage.TransCommit());  // the deferred check fails at COMMIT
