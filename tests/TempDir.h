@@ -1,6 +1,4 @@
-// A fresh directory under the build's test scratch area (VELLUM_TEST_TMP), removed
-// with its contents at the end of its scope, and a test for a path. Shared by the
-// unit, host-level and reliability tests.
+// A fresh directory under VELLUM_TEST_TMP, removed with its contents at the end of its scope.
 #ifndef VELLUM_TESTS_TEMPDIR_H
 #define VELLUM_TESTS_TEMPDIR_H
 

@@ -1,6 +1,4 @@
-// What the test support needs from the operating system, the same on both builds: this
-// program's path and process id, its count of open handles (the leak checks), and a
-// lock on a file shared by test processes that run side by side.
+// What the test support needs from the operating system, the same on both builds.
 #ifndef VELLUM_TESTS_TESTSYSTEM_H
 #define VELLUM_TESTS_TESTSYSTEM_H
 

@@ -1,6 +1,4 @@
-// The libraries under libs/: Encrypt/Decrypt (round trips, the text form, keys, what a
-// failure leaves alone), and xlog (the threshold decides what is taken, the destination
-// where it goes).
+// The libraries under libs/: the cipher, and xlog's threshold and destinations.
 #include <gtest/gtest.h>
 
 #include <climits>

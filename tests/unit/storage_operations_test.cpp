@@ -1,6 +1,4 @@
-// CDataStorage's statements: batch writes, reads with bound parameters, the statement
-// cache, transactions, calls without a connection, and fault points. The full disk is
-// seen through the deposits, in the reliability suite.
+// CDataStorage's statements; the full disk is seen through the deposits (DiskFull).
 #include <sqlite3.h>
 
 #include <functional>

@@ -1,6 +1,4 @@
-// The scratch file: the storage's claim on it (private creation, no links followed,
-// abandoned files replaced, files of live processes left alone, reconnection), and how
-// a CDataOper names, creates, claims and deletes it. Both systems but for the mode.
+// The scratch file: CDataStorage's claim on it, and how a CDataOper names, creates and deletes it.
 #if !defined(_WIN32)  // windows.h comes with TestSystem.h
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -23,13 +21,11 @@ namespace {
 
 using namespace store_test;
 
-// Opens `path`, puts one row into table T and leaves everything open.
 bool OpenWithOneRow(CDataStorage& storage, const std::string& path) {
     return storage.OpenFile(path) && storage.ExecuteSql("CREATE TABLE T(V INTEGER)") == 0 &&
            storage.ExecuteSql("INSERT INTO T VALUES(7)") == 0;
 }
 
-// Whether a second storage can claim `path` now.
 bool Claimable(const std::string& path) {
     CDataStorage other;
     return other.OpenFile(path);

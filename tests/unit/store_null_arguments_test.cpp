@@ -1,6 +1,4 @@
-// A null pointer where a slot expects a record, a list head, a text or a result is
-// refused: the slot answers false (or does nothing) instead of dereferencing it, and
-// what was stored stays.
+// A null pointer is refused: the slot answers false (or does nothing), what was stored stays.
 #include <gtest/gtest.h>
 
 #include <cstring>

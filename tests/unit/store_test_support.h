@@ -1,6 +1,4 @@
-// Helpers shared by the store-core tests: a private scratch directory, the scratch
-// file path an instance will use, a direct SQLite look at that file, the context
-// blocks as read back, and a capture of xlog lines.
+// Helpers shared by the store-core tests and the suites built on them.
 #ifndef VELLUM_TESTS_UNIT_STORE_TEST_SUPPORT_H
 #define VELLUM_TESTS_UNIT_STORE_TEST_SUPPORT_H
 
@@ -23,7 +21,6 @@ namespace store_test {
 using vellum_test::Exists;
 using vellum_test::TempDir;
 
-// The scratch file an instance at `instance` uses under `prefix`.
 inline std::string ScratchPathFor(const std::string& prefix, const void* instance) {
     char address[32];
 #if defined(_WIN32)
@@ -56,7 +53,6 @@ public:
     Peek(const Peek&) = delete;
     Peek& operator=(const Peek&) = delete;
 
-    // The first column of every row of `sql`, as text.
     std::vector<std::string> Column(const std::string& sql) {
         std::vector<std::string> values;
         sqlite3_stmt* statement = nullptr;
@@ -138,7 +134,6 @@ private:
     std::vector<LogLine> m_lines;
 };
 
-// Fixture base: every fault point is disarmed after each test.
 class FaultSafeTest : public ::testing::Test {
 protected:
     void TearDown() override { vellum::fault::DisarmAll(); }
