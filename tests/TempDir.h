@@ -1,6 +1,4 @@
-// A fresh directory under the build's test scratch area (VELLUM_TEST_TMP), removed
-// with its contents at the end of its scope, and a test for a path. Shared by the
-// unit, host-level and reliability tests.
+// A fresh directory under VELLUM_TEST_TMP, removed with its contents at the end of its scope.
 #ifndef VELLUM_TESTS_TEMPDIR_H
 #define VELLUM_TESTS_TEMPDIR_H
 
@@ -13,7 +11,6 @@
 #include <filesystem>
 #include <string>
 #include <system_error>
-#include <vector>
 
 namespace vellum_test {
 
@@ -32,9 +29,8 @@ public:
             if (std::filesystem::create_directory(path, error)) m_path = path + '\\';
         }
 #else
-        std::vector<char> buffer(pattern.begin(), pattern.end());
-        buffer.push_back('\0');
-        if (mkdtemp(buffer.data()) != nullptr) m_path = std::string(buffer.data()) + '/';
+        std::string name = pattern;  // mkdtemp fills in the Xs
+        if (mkdtemp(&name[0]) != nullptr) m_path = name + '/';
 #endif
         EXPECT_FALSE(m_path.empty()) << "cannot create a directory from " << pattern;
     }

@@ -1,6 +1,4 @@
-// What the test support needs from the operating system, the same on both builds: this
-// program's path and process id, its count of open handles (the leak checks), and a
-// lock on a file shared by test processes that run side by side.
+// What the test support needs from the operating system, the same on both builds.
 #ifndef VELLUM_TESTS_TESTSYSTEM_H
 #define VELLUM_TESTS_TESTSYSTEM_H
 
@@ -9,6 +7,7 @@
 #include <cstddef>
 #include <cstdlib>
 #include <filesystem>
+#include <iterator>
 #include <string>
 
 #if defined(_WIN32)
@@ -35,13 +34,7 @@ inline std::string ProgramPath() {
 // Whether this process runs under Wine on qemu's user-mode emulator (scripts/wine-run.sh
 // says so). There a program that starts threads crashes at random, and two Windows
 // programs at once have hung: tests that need threads or a second program skip.
-inline bool RunsUnderEmulatedWine() {
-#if defined(_WIN32)
-    return std::getenv("VELLUM_WINE_EMULATED") != nullptr;
-#else
-    return false;
-#endif
-}
+inline bool RunsUnderEmulatedWine() { return std::getenv("VELLUM_WINE_EMULATED") != nullptr; }
 
 inline int ProcessId() {
 #if defined(_WIN32)
@@ -58,12 +51,8 @@ inline std::size_t OpenHandleCount() {
     GetProcessHandleCount(GetCurrentProcess(), &count);
     return count;
 #else
-    std::size_t count = 0;
-    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
-        (void)entry;
-        ++count;
-    }
-    return count;
+    const std::filesystem::directory_iterator entries("/proc/self/fd");
+    return static_cast<std::size_t>(std::distance(begin(entries), end(entries)));
 #endif
 }
 

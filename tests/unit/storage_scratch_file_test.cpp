@@ -1,17 +1,15 @@
-// The scratch file: the storage's claim on it (private creation, no links followed,
-// abandoned files replaced, files of live processes left alone, reconnection), and how
-// a CDataOper names, creates, claims and deletes it. Both systems but for the mode.
-#if defined(_WIN32)
-#include <windows.h>
-#else
+// The scratch file: CDataStorage's claim on it, and how a CDataOper names, creates and deletes it.
+#if !defined(_WIN32)  // windows.h comes with TestSystem.h
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <thread>
 
 #include "libs/storage/DataStorage.h"
 #include "platform/platform.h"
@@ -23,162 +21,101 @@ namespace {
 
 using namespace store_test;
 
-// The tables in the storage's database, by name.
-std::vector<std::string> Tables(CDataStorage& storage) {
-    std::vector<std::string> names;
-    std::string name;
-    if (storage.BeginRead("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name")) {
-        while (storage.ReadNext() && storage.ReadStringByIndex(0, name)) names.push_back(name);
-    }
-    storage.EndRead();
-    return names;
-}
-
-// Opens `path`, puts one row into table T and leaves everything open.
 bool OpenWithOneRow(CDataStorage& storage, const std::string& path) {
     return storage.OpenFile(path) && storage.ExecuteSql("CREATE TABLE T(V INTEGER)") == 0 &&
            storage.ExecuteSql("INSERT INTO T VALUES(7)") == 0;
 }
 
-// Whether a second storage can claim `path` now.
 bool Claimable(const std::string& path) {
     CDataStorage other;
     return other.OpenFile(path);
 }
 
+constexpr int kChildWaitMs = 180000;  // a Windows program can take a minute under Wine
+
+// What the file at `path` holds once it holds anything; "" if nothing comes in time.
+std::string AwaitContent(const std::string& path) {
+    for (int waited = 0; waited < kChildWaitMs; waited += 10) {
+        const std::string content = ReadFile(path);
+        if (!content.empty()) return content;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return "";
+}
+
+// The child's part: claims `path` with a row in it, says in `path`.said whether it
+// could, and holds the file until `path`.release appears.
+void HoldUntilReleased(const std::string& path) {
+    CDataStorage storage;
+    WriteFile(path + ".said", OpenWithOneRow(storage, path) ? "y" : "n");
+    AwaitContent(path + ".release");
+#if !defined(_WIN32)
+    _exit(0);  // a fork: no destructor, no report
+#endif
+}
+
 #if defined(_WIN32)
-// The child is this program again, running only the hidden case below, which claims
-// the path named in its environment, says so on its standard output and holds the
-// file until its standard input closes.
+// There the child is this program again, running only this hidden case.
 constexpr char kHoldPathVariable[] = "VELLUM_TEST_HOLD_PATH";
 constexpr char kHoldingCase[] = "StorageScratchFileChild.DISABLED_HoldsThePathInItsEnvironment";
 
 TEST(StorageScratchFileChild, DISABLED_HoldsThePathInItsEnvironment) {
     const char* path = std::getenv(kHoldPathVariable);
     ASSERT_NE(path, nullptr);
-    CDataStorage storage;
-    std::printf("holding:%c\n", OpenWithOneRow(storage, path) ? 'y' : 'n');
-    std::fflush(stdout);
-    char ignored;
-    while (std::fread(&ignored, 1, 1, stdin) == 1) {
-    }
+    HoldUntilReleased(path);
 }
+#endif
 
+// Another process that holds `path` until End; the waits on it are bounded.
 class HoldingChild {
 public:
-    explicit HoldingChild(const std::string& path) {
-        SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
-        HANDLE childIn = nullptr;
-        HANDLE childOut = nullptr;
-        if (!CreatePipe(&childIn, &m_release, &inherited, 0)) return;
-        if (!CreatePipe(&m_output, &childOut, &inherited, 0)) return;
-        SetHandleInformation(m_release, HANDLE_FLAG_INHERIT, 0);
-        SetHandleInformation(m_output, HANDLE_FLAG_INHERIT, 0);
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdInput = childIn;
-        startup.hStdOutput = childOut;
-        startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    explicit HoldingChild(const std::string& path) : m_path(path) {
+#if defined(_WIN32)
         std::string command = "\"" + vellum_test::ProgramPath() +
                               "\" --gtest_also_run_disabled_tests --gtest_filter=" + kHoldingCase;
         SetEnvironmentVariableA(kHoldPathVariable, path.c_str());
-        const bool started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0,
-                                            nullptr, nullptr, &startup, &m_process) != FALSE;
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        m_started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                   nullptr, &startup, &m_process) != FALSE;
         SetEnvironmentVariableA(kHoldPathVariable, nullptr);
-        CloseHandle(childIn);
-        CloseHandle(childOut);  // the output ends when the child does
-        if (!started) return;
-        // Bounded, so that a child that never answers fails the case instead of
-        // hanging the suite: a Windows program can take a minute to start under Wine.
-        const ULONGLONG deadline = GetTickCount64() + kChildWaitMs;
-        std::string said;
-        char c;
-        DWORD got = 0;
-        while (said.find("holding:") == std::string::npos ||
-               said.size() == said.find("holding:") + 8) {
-            DWORD waiting = 0;
-            while (PeekNamedPipe(m_output, nullptr, 0, nullptr, &waiting, nullptr) &&
-                   waiting == 0 && GetTickCount64() < deadline)
-                Sleep(10);
-            if (waiting == 0) return;  // ended, broken or silent: not holding
-            if (!::ReadFile(m_output, &c, 1, &got, nullptr) || got != 1) return;
-            said += c;
-        }
-        m_holding = said.back() == 'y';
-    }
-    ~HoldingChild() {
-        End();
-        if (m_output != nullptr) CloseHandle(m_output);
-    }
-
-    bool Holding() const { return m_holding; }
-
-    void End() {
-        if (m_release != nullptr) CloseHandle(m_release);
-        m_release = nullptr;
-        if (m_process.hProcess != nullptr) {
-            if (WaitForSingleObject(m_process.hProcess, kChildWaitMs) != WAIT_OBJECT_0) {
-                TerminateProcess(m_process.hProcess, 1);
-                WaitForSingleObject(m_process.hProcess, kChildWaitMs);
-            }
-            CloseHandle(m_process.hProcess);
-            CloseHandle(m_process.hThread);
-        }
-        m_process = {};
-    }
-
-private:
-    static constexpr DWORD kChildWaitMs = 180000;
-
-    HANDLE m_release = nullptr;
-    HANDLE m_output = nullptr;
-    PROCESS_INFORMATION m_process{};
-    bool m_holding = false;
-};
 #else
-// A child process that claims `path` with a row in it and holds it until released.
-class HoldingChild {
-public:
-    explicit HoldingChild(const std::string& path) {
-        int ready[2];
-        int release[2];
-        if (pipe(ready) != 0 || pipe(release) != 0) return;
         m_pid = fork();
-        if (m_pid == 0) {
-            close(ready[0]);
-            close(release[1]);
-            CDataStorage storage;
-            const char status = OpenWithOneRow(storage, path) ? 'y' : 'n';
-            (void)!write(ready[1], &status, 1);
-            char ignored;
-            (void)!read(release[0], &ignored, 1);  // returns when the parent closes its end
-            _exit(0);
-        }
-        close(ready[1]);
-        close(release[0]);
-        m_release = release[1];
-        char status = 'n';
-        m_holding = read(ready[0], &status, 1) == 1 && status == 'y';
-        close(ready[0]);
+        if (m_pid == 0) HoldUntilReleased(path);
+        m_started = m_pid > 0;
+#endif
+        m_holding = m_started && AwaitContent(path + ".said") == "y";
     }
     ~HoldingChild() { End(); }
 
     bool Holding() const { return m_holding; }
 
     void End() {
-        if (m_release >= 0) close(m_release);
-        m_release = -1;
-        if (m_pid > 0) waitpid(m_pid, nullptr, 0);
-        m_pid = -1;
+        if (!m_started) return;
+        m_started = false;
+        WriteFile(m_path + ".release", "go");
+#if defined(_WIN32)
+        if (WaitForSingleObject(m_process.hProcess, kChildWaitMs) != WAIT_OBJECT_0) {
+            TerminateProcess(m_process.hProcess, 1);
+            WaitForSingleObject(m_process.hProcess, kChildWaitMs);
+        }
+        CloseHandle(m_process.hProcess);
+        CloseHandle(m_process.hThread);
+#else
+        waitpid(m_pid, nullptr, 0);
+#endif
     }
 
 private:
-    pid_t m_pid = -1;
-    int m_release = -1;
+    std::string m_path;
+    bool m_started = false;
     bool m_holding = false;
-};
+#if defined(_WIN32)
+    PROCESS_INFORMATION m_process{};
+#else
+    pid_t m_pid = -1;
 #endif
+};
 
 #if !defined(_WIN32)  // Windows: an access list, in tests/win32
 TEST(StorageScratchFile, IsCreatedWithOwnerOnlyAccessWhateverTheUmask) {
@@ -191,8 +128,7 @@ TEST(StorageScratchFile, IsCreatedWithOwnerOnlyAccessWhateverTheUmask) {
     ASSERT_TRUE(opened);
     struct stat info {};
     ASSERT_EQ(lstat(path.c_str(), &info), 0);
-    EXPECT_TRUE(S_ISREG(info.st_mode));
-    EXPECT_EQ(info.st_mode & 07777, static_cast<mode_t>(0600));
+    EXPECT_EQ(info.st_mode & (S_IFMT | 07777), static_cast<mode_t>(S_IFREG | 0600));
 }
 #endif
 
@@ -231,14 +167,15 @@ TEST(StorageScratchFile, ReplacesAnUnclaimedFileWithContent) {
         EXPECT_EQ(ReadFile(path).find("left behind"), std::string::npos);
     }
 #if !defined(_WIN32)
-    EXPECT_EQ(vellum_test::OpenHandleCount(), descriptorsBefore) << "the stale file's look left none open";
+    EXPECT_EQ(vellum_test::OpenHandleCount(), descriptorsBefore) << "the stale file's look";
 #endif
 }
 
-// The child ends without closing anything: its file is then abandoned, and replaced so
-// that its rows never reappear.
+// Once the child has ended its file is abandoned, and replaced so that its rows never
+// reappear.
 TEST(StorageScratchFile, RefusesAFileHeldByAnotherLiveProcessAndReplacesItOnceThatEnds) {
-    if (vellum_test::RunsUnderEmulatedWine()) GTEST_SKIP() << "two programs at once hang under Wine on qemu";
+    if (vellum_test::RunsUnderEmulatedWine())
+        GTEST_SKIP() << "two programs at once hang under Wine on qemu";
     TempDir dir;
     const std::string path = dir.File("db");
     HoldingChild child(path);
@@ -252,7 +189,7 @@ TEST(StorageScratchFile, RefusesAFileHeldByAnotherLiveProcessAndReplacesItOnceTh
 
     child.End();
     ASSERT_TRUE(storage.OpenFile(path));
-    EXPECT_TRUE(Tables(storage).empty());
+    EXPECT_EQ(Peek(path).Count("sqlite_master"), 0);
 }
 
 // The claim lasts from OpenFile to CloseStorage or destruction, through a reopening of
@@ -260,36 +197,32 @@ TEST(StorageScratchFile, RefusesAFileHeldByAnotherLiveProcessAndReplacesItOnceTh
 TEST(StorageScratchFile, TheClaimIsHeldWhileTheConnectionIsAndTheFileOutlivesIt) {
     TempDir dir;
     const std::string path = dir.File("db");
+    const std::string second = dir.File("second");
     {
         CDataStorage storage;
         ASSERT_TRUE(OpenWithOneRow(storage, path));
-        EXPECT_FALSE(Claimable(path));
         ASSERT_TRUE(storage.OpenFile(path));
-        EXPECT_EQ(Tables(storage), std::vector<std::string>{"T"});
+        EXPECT_EQ(Peek(path).Count("T"), 1);
         EXPECT_FALSE(Claimable(path));
 
-        ASSERT_TRUE(storage.OpenFile(dir.File("second")));
-        EXPECT_TRUE(Tables(storage).empty());
+        ASSERT_TRUE(storage.OpenFile(second));
+        EXPECT_EQ(Peek(second).Count("sqlite_master"), 0);
         EXPECT_TRUE(Claimable(path));
-        EXPECT_FALSE(Claimable(dir.File("second")));
 
         storage.CloseStorage();
         EXPECT_FALSE(storage.IsConnected());
-        EXPECT_TRUE(Claimable(dir.File("second")));
+        EXPECT_TRUE(Claimable(second));
         storage.CloseStorage();  // closing twice is harmless
         ASSERT_TRUE(storage.OpenFile(path));
     }
-    EXPECT_TRUE(Exists(path));
-    EXPECT_TRUE(Exists(dir.File("second")));
+    EXPECT_TRUE(Exists(path) && Exists(second));
     EXPECT_TRUE(Claimable(path));
 
     CDataStorage storage;
-    EXPECT_FALSE(storage.OpenFile(dir.File("absent/db")));
-    EXPECT_FALSE(storage.IsConnected());
+    EXPECT_FALSE(storage.OpenFile(dir.File("absent/db")) || storage.IsConnected());
 }
 
-// Runs the test from `directory` and returns to where it was.
-class WorkingDirectory {
+class WorkingDirectory {  // for the test's scope
 public:
     explicit WorkingDirectory(const std::string& directory)
         : m_previous(std::filesystem::current_path()) {
@@ -320,48 +253,34 @@ const std::vector<std::string> kTablesAsWritten = {
     "CREATE TABLE TALKCHANNEL(ID NUMERIC NOT NULL,DEVID INTEGER NOT NULL,CELLID INTEGER NOT NULL,"
     "CHANNELNO INTEGER NOT NULL,INDEXCODE TEXT NOT NULL,TALKNAME TEXT NOT NULL,PRIMARY KEY(ID))"};
 
-// Init creates the four tables as written, and a null prefix stands for "def", a
-// relative path; the address follows "db_" directly. UnInit leaves nothing in the
-// directory, not even the journal that a write makes SQLite use.
-TEST(StoreScratchFile, InitClaimsThePrefixedFileWithItsTablesAndUnInitLeavesNothing) {
+// A file claimed by another instance is neither taken nor deleted, not even by the
+// UnInit after the refused Init. Once it is let go, Init replaces it with the four
+// tables as written; a null prefix stands for "def", a relative path, and the address
+// follows "db_" directly. UnInit leaves nothing behind.
+TEST(StoreScratchFile, InitTakesOnlyAnUnheldFileWithItsTablesAndUnInitLeavesNothing) {
     for (const bool nullPrefix : {true, false}) {
         SCOPED_TRACE(nullPrefix ? "null prefix" : "directory prefix");
         TempDir dir;
         WorkingDirectory inside(dir.Path());
         auto oper = std::make_unique<CDataOper>();
-        ASSERT_TRUE(oper->Init(nullPrefix ? nullptr : dir.Path().c_str()));
+        const char* prefix = nullPrefix ? nullptr : dir.Path().c_str();
         const std::string path = ScratchPathFor(nullPrefix ? "def" : dir.Path(), oper.get());
+        {
+            vellum::platform::ScratchFile holder;
+            ASSERT_TRUE(holder.Claim(path));
+            WriteFile(path, "held by another instance");
+            EXPECT_FALSE(oper->Init(prefix));
+            oper->UnInit();
+            EXPECT_EQ(ReadFile(path), "held by another instance");
+        }
+        ASSERT_TRUE(oper->Init(prefix));
         EXPECT_EQ(oper->DbPath(), path);
-        EXPECT_FALSE(Claimable(path));
         EXPECT_EQ(Peek(path).Column("SELECT sql FROM sqlite_master WHERE type = 'table' "
                                     "ORDER BY name"),
                   kTablesAsWritten);
-        Peek(path).Exec("INSERT INTO IOINFO VALUES(1,1,1,0,'io-1','one')");
-
         oper->UnInit();
         EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
     }
-}
-
-// A file claimed by another instance is neither taken nor deleted, not even by the
-// UnInit after the refused Init; once it is let go, the next Init replaces it.
-TEST(StoreScratchFile, AFileHeldByAnotherClaimIsNeitherTakenNorDeleted) {
-    TempDir dir;
-    auto oper = std::make_unique<CDataOper>();
-    const std::string path = ScratchPathFor(dir.Path(), oper.get());
-    vellum::platform::ScratchFile holder;
-    ASSERT_TRUE(holder.Claim(path));
-    WriteFile(path, "held by another instance");
-
-    EXPECT_FALSE(oper->Init(dir.Path().c_str()));
-    oper->UnInit();
-    EXPECT_EQ(ReadFile(path), "held by another instance");
-
-    holder.Release();
-    ASSERT_TRUE(oper->Init(dir.Path().c_str()));
-    EXPECT_EQ(Peek(path).Count("IOINFO"), 0);
-    oper->UnInit();
-    EXPECT_FALSE(Exists(path));
 }
 
 }  // namespace

@@ -1,6 +1,4 @@
-// Helpers shared by the store-core tests: a private scratch directory, the scratch
-// file path an instance will use, a direct SQLite look at that file, and a capture
-// of xlog lines.
+// Helpers shared by the store-core tests and the suites built on them.
 #ifndef VELLUM_TESTS_UNIT_STORE_TEST_SUPPORT_H
 #define VELLUM_TESTS_UNIT_STORE_TEST_SUPPORT_H
 
@@ -23,7 +21,6 @@ namespace store_test {
 using vellum_test::Exists;
 using vellum_test::TempDir;
 
-// The scratch file an instance at `instance` uses under `prefix`.
 inline std::string ScratchPathFor(const std::string& prefix, const void* instance) {
     char address[32];
 #if defined(_WIN32)
@@ -48,33 +45,19 @@ inline std::string ReadFile(const std::string& path) {  // "" when there is no f
 // in it. Never creates the file.
 class Peek {
 public:
-    explicit Peek(const std::string& path) {
-        if (sqlite3_open_v2(path.c_str(), &m_db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+    explicit Peek(const std::string& path) {  // a failed open still gives a handle
+        if (sqlite3_open_v2(path.c_str(), &m_db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
             ADD_FAILURE() << "cannot open " << path << ": " << sqlite3_errmsg(m_db);
-            sqlite3_close(m_db);
-            m_db = nullptr;
-        }
     }
     ~Peek() { sqlite3_close(m_db); }
     Peek(const Peek&) = delete;
     Peek& operator=(const Peek&) = delete;
 
-    bool Exec(const std::string& sql) {
-        char* message = nullptr;
-        const int rc =
-            m_db ? sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, &message) : SQLITE_CANTOPEN;
-        EXPECT_EQ(rc, SQLITE_OK) << sql << ": " << (message ? message : "");
-        sqlite3_free(message);
-        return rc == SQLITE_OK;
-    }
-
-    // The first column of every row of `sql`, as text.
     std::vector<std::string> Column(const std::string& sql) {
         std::vector<std::string> values;
         sqlite3_stmt* statement = nullptr;
-        if (m_db == nullptr ||
-            sqlite3_prepare_v2(m_db, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
-            ADD_FAILURE() << sql << ": " << (m_db ? sqlite3_errmsg(m_db) : "not open");
+        if (sqlite3_prepare_v2(m_db, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
+            ADD_FAILURE() << sql << ": " << sqlite3_errmsg(m_db);
             return values;
         }
         while (sqlite3_step(statement) == SQLITE_ROW) {
@@ -93,6 +76,30 @@ public:
 private:
     sqlite3* m_db = nullptr;
 };
+
+constexpr std::size_t kInstanceBlock = 788;
+constexpr std::size_t kTransientBlock = 528;
+
+inline std::string Filled(std::size_t size, unsigned step) {
+    std::string block(size, '\0');
+    for (std::size_t i = 0; i < size; ++i) block[i] = static_cast<char>(i * step + 1);
+    return block;
+}
+
+// The two context blocks as read into buffers 16 bytes longer than each, prefilled: a
+// read writes its own length and no more.
+template <class Store>
+std::vector<std::string> Blocks(Store& store) {
+    std::string instance(kInstanceBlock + 16, '\xC3');
+    std::string transient(kTransientBlock + 16, '\xC3');
+    store.GetInstanceContext(&instance[0]);
+    store.GetTransientContext(&transient[0]);
+    return {instance, transient};
+}
+
+inline std::vector<std::string> Padded(const std::string& instance, const std::string& transient) {
+    return {instance + std::string(16, '\xC3'), transient + std::string(16, '\xC3')};
+}
 
 struct LogLine {
     int level;
@@ -127,7 +134,6 @@ private:
     std::vector<LogLine> m_lines;
 };
 
-// Fixture base: every fault point is disarmed after each test.
 class FaultSafeTest : public ::testing::Test {
 protected:
     void TearDown() override { vellum::fault::DisarmAll(); }
