@@ -2,6 +2,9 @@
 #ifndef VELLUM_TESTS_UNIT_ORG_TEST_SUPPORT_H
 #define VELLUM_TESTS_UNIT_ORG_TEST_SUPPORT_H
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <new>
@@ -32,6 +35,24 @@ std::vector<Record> TakeList(Record* head) {
         head = next;
     }
     return copies;
+}
+
+// The records a list query hands out, taken as TakeList takes them; the query's result
+// must say whether there were any.
+template <class Record, class Query>
+std::vector<Record> Listed(Query query) {
+    Record* head = nullptr;
+    const bool found = query(&head);
+    std::vector<Record> records = TakeList(head);
+    EXPECT_EQ(found, !records.empty());
+    return records;
+}
+
+template <class Record>
+std::vector<int> Ids(const std::vector<Record>& records) {
+    std::vector<int> ids;
+    for (const Record& record : records) ids.push_back(record.id);
+    return ids;
 }
 
 template <class Record>
@@ -87,6 +108,11 @@ inline STORE_RES Resource(int32_t folderId, const std::string& indexCode, int32_
 template <class Record>
 bool SameRecord(const Record& a, const Record& b) {
     return std::memcmp(&a, &b, offsetof(Record, next)) == 0;
+}
+
+template <class Record>
+bool SameRecords(const std::vector<Record>& a, const std::vector<Record>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), SameRecord<Record>);
 }
 
 }  // namespace org_test
