@@ -1,6 +1,5 @@
-// The cell tree: its indexes answer exactly as plain scans of the ordered cell map do,
-// over random deposits with duplicate index codes, ids shared across types, re-deposits,
-// cycles, self-parents, root repairs and a ClearAll; and the cases random data misses.
+// The cell tree answers as plain scans of the ordered cell map do, over random rounds with
+// shared codes and ids, cycles, repairs and a ClearAll; and the cases random data misses.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -103,27 +102,24 @@ public:
         return level;
     }
 
-    // A type-1 cell's top-level type-2 cells come first; each group in sortOrder, then id.
+    // The cells of cellType under id, each group in sortOrder, then id; a type-1 cell's
+    // top-level type-2 cells (parentId 0, ownerId id) come first.
     std::vector<CELL_INFO> Children(int id, int cellType) const {
         std::vector<CELL_INFO> result;
-        auto addGroup = [&](auto matches) {
+        auto addGroup = [&](int type, int parentId, bool owned) {
             std::vector<CELL_INFO> group;
             for (const auto& [code, cell] : m_cells)
-                if (matches(cell)) group.push_back(cell);
+                if (cell.cellType == type && cell.parentId == parentId &&
+                    (!owned || cell.ownerId == id))
+                    group.push_back(cell);
             std::stable_sort(
                 group.begin(), group.end(), [](const CELL_INFO& a, const CELL_INFO& b) {
                     return a.sortOrder != b.sortOrder ? a.sortOrder < b.sortOrder : a.id < b.id;
                 });
             result.insert(result.end(), group.begin(), group.end());
         };
-        if (cellType == 1) {
-            addGroup([&](const CELL_INFO& c) {
-                return c.cellType == 2 && c.parentId == 0 && c.ownerId == id;
-            });
-            addGroup([&](const CELL_INFO& c) { return c.cellType == 1 && c.parentId == id; });
-        } else if (cellType == 2) {
-            addGroup([&](const CELL_INFO& c) { return c.cellType == 2 && c.parentId == id; });
-        }
+        if (cellType == 1) addGroup(2, 0, true);
+        if (cellType == 1 || cellType == 2) addGroup(cellType, id, false);
         return result;
     }
 

@@ -37,8 +37,7 @@ std::vector<Record> TakeList(Record* head) {
     return copies;
 }
 
-// The records a list query hands out, taken as TakeList takes them; the query's result
-// must say whether there were any.
+// A list query's records, taken as TakeList does; its result must say whether any came.
 template <class Record, class Query>
 std::vector<Record> Listed(Query query) {
     Record* head = nullptr;
@@ -82,24 +81,17 @@ inline CELL_INFO Cell(int32_t id, int32_t parentId, const std::string& indexCode
     return cell;
 }
 
+// STORE_FOLDER and STORE_RES have no padding, so braced records compare whole.
 inline STORE_FOLDER Folder(int32_t id, int32_t parentId, const std::string& name,
                            int32_t sortIndex = 0) {
-    auto folder = Zeroed<STORE_FOLDER>();
-    folder.id = id;
-    folder.parentId = parentId;
-    folder.sortIndex = sortIndex;
+    STORE_FOLDER folder{id, parentId, sortIndex, {}, nullptr};
     SetText(folder.name, name);
     return folder;
 }
 
 inline STORE_RES Resource(int32_t folderId, const std::string& indexCode, int32_t resType = 1,
                           int32_t sortIndex = 0, int32_t resId = 0) {
-    auto resource = Zeroed<STORE_RES>();
-    resource.id = resId + 1000;
-    resource.folderId = folderId;
-    resource.resType = resType;
-    resource.resId = resId;
-    resource.sortIndex = sortIndex;
+    STORE_RES resource{resId + 1000, folderId, resType, resId, sortIndex, {}, nullptr};
     SetText(resource.indexCode, indexCode);
     return resource;
 }
