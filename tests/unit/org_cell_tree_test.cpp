@@ -132,8 +132,8 @@ constexpr int kMaxParent = 520;  // ids above kMaxId are never deposited: missin
 constexpr int kHubIds = 40;
 
 // Rounds of random cells: round 0 deposits many and is repaired; round 1 adds and replaces
-// some with the repaired root still cached, so nothing is repaired; round 2 comes after a
-// ClearAll, so nothing earlier may answer and the deposit is repaired again.
+// some and brings a root, so nothing is repaired; round 2 comes after a ClearAll, so
+// nothing earlier may answer and the deposit is repaired again.
 TEST(CellTree, IndexesAnswerLikeScansOfAPlainMapOverRandomRounds) {
     std::mt19937 random(20240611);
     auto uniform = [&](int low, int high) {
@@ -186,7 +186,9 @@ TEST(CellTree, IndexesAnswerLikeScansOfAPlainMapOverRandomRounds) {
         if (round == 0) {
             batch.push_back(Cell(7, 7, "b0"));
             batch.push_back(Cell(7, 3, "c-seven", 2));
-        } else if (round == 2) {
+        } else if (round == 1) {
+            batch.push_back(Cell(1, 0, "a-root"));
+        } else {
             batch.push_back(Cell(kMaxParent + 1, kMaxParent + 1, "b1"));
         }
         const Lines expected = plain.Deposit(batch);

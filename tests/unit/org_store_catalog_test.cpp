@@ -41,7 +41,6 @@ protected:
         return Ids(Listed<STORE_FOLDER>(
             [&](auto** head) { return m_store.GetStoreFolderList(head, parentId); }));
     }
-    // Those of `ids` that are cached, in the order given.
     std::vector<int> Cached(const std::vector<int>& ids) {
         std::vector<int> cached;
         STORE_FOLDER out;
@@ -142,7 +141,9 @@ TEST_F(StoreCatalog, DepositsDeletesAndLookupsAnswerLikeAPlainModel) {
     int deepDeletes = 0;  // deletes that took a grandchild
     for (int step = 0; step < 300; ++step) {
         const int folder = pick(13);
+        const int otherFolder = pick(13);  // one draw per statement: the same data everywhere
         const std::string code = "c" + std::to_string(pick(15));
+        const std::string otherCode = "c" + std::to_string(pick(15));
         switch (pick(8)) {
             case 0:
                 m_store.DeleteStoreRes(code.c_str(), folder);
@@ -160,13 +161,13 @@ TEST_F(StoreCatalog, DepositsDeletesAndLookupsAnswerLikeAPlainModel) {
                 break;
             }
             case 2:
+            case 3:
                 Deposit({Folder(folder, folder / 2, "f")});
                 cached.insert(folder);
                 break;
             default: {
-                std::vector<STORE_RES> list{
-                    Resource(folder, code, pick(3)),
-                    Resource(pick(13), "c" + std::to_string(pick(15)), pick(3), pick(3))};
+                std::vector<STORE_RES> list{Resource(folder, code, pick(3)),
+                                            Resource(otherFolder, otherCode, pick(3), folder)};
                 DepositResources(list);
                 for (const STORE_RES& resource : list) model[folder][resource.indexCode] = resource;
             }
@@ -207,14 +208,13 @@ CROWD_RES CrowdResource(int32_t resId, int32_t resType, const std::string& name)
 // back, in sortIndex order and nodes sharing one in deposit order.
 TEST(CustomViews, ViewsAndNodesComeBackInDepositOrderAsOftenAsDeposited) {
     CustomViews views;
-    auto listed = [&] {
-        return Listed<CUSTOM_VIEW>([&](auto** head) { return views.GetCustomViewList(head); });
-    };
-    EXPECT_TRUE(listed().empty());
+    EXPECT_TRUE(Listed<CUSTOM_VIEW>([&](auto** h) { return views.GetCustomViewList(h); }).empty());
     std::vector<CUSTOM_VIEW> deposit{{{1, 1}, nullptr}, {{2}, nullptr}};
     views.SetCustomViewList(Linked(deposit));
     views.SetCustomViewList(Linked(deposit));
-    EXPECT_TRUE(SameRecords(listed(), {deposit[0], deposit[1], deposit[0], deposit[1]}));
+    EXPECT_TRUE(
+        SameRecords(Listed<CUSTOM_VIEW>([&](auto** h) { return views.GetCustomViewList(h); }),
+                    {deposit[0], deposit[1], deposit[0], deposit[1]}));
 
     std::vector<CUSTOM_VIEW_ORG> nodes{{1, 7, {}, 5, nullptr},
                                        {2, 7, {}, -1, nullptr},
@@ -319,26 +319,25 @@ TEST(CrowdData, ResourcesAreListedAsOftenAsDeposited) {
 
 // Each container answers through the facade before ClearAll and is empty after it.
 TEST_F(StoreCatalog, ClearAllEmptiesTheViewAndCrowdContainers) {
-    CDataOper& store = m_store;
     CUSTOM_VIEW view{{1}, nullptr};
     CUSTOM_VIEW_ORG node{1, 7, {}, 0, nullptr};
     CUSTOM_VIEW_RES resource{1, 1, 1, {}, nullptr};
     CROWD_FOLDER folder{3, "three", nullptr};
     CROWD_RES crowd = CrowdResource(1, 5, "x");
-    store.SetCustomViewList(&view);
-    store.SetCustomViewOrgList(&node);
-    store.SetCustomViewResList(&resource, 4);
-    store.SetCrowdFolderList(&folder);
-    store.SetCrowdResList(&crowd, 3);
+    m_store.SetCustomViewList(&view);
+    m_store.SetCustomViewOrgList(&node);
+    m_store.SetCustomViewResList(&resource, 4);
+    m_store.SetCrowdFolderList(&folder);
+    m_store.SetCrowdResList(&crowd, 3);
     auto answers = [&] {
         CUSTOM_VIEW* views = nullptr;
         CUSTOM_VIEW_ORG* nodes = nullptr;
         CUSTOM_VIEW_RES* resources = nullptr;
         CROWD_RES* crowds = nullptr;
         const std::vector<bool> found{
-            store.GetCustomViewList(&views), store.GetCustomViewOrgList(&nodes, 7),
-            store.GetCustomViewResList(&resources, 4), store.GetCrowdFolderByID(3, &folder),
-            store.GetCrowdResList(3, &crowds)};
+            m_store.GetCustomViewList(&views), m_store.GetCustomViewOrgList(&nodes, 7),
+            m_store.GetCustomViewResList(&resources, 4), m_store.GetCrowdFolderByID(3, &folder),
+            m_store.GetCrowdResList(3, &crowds)};
         TakeList(views);
         TakeList(nodes);
         TakeList(resources);
@@ -346,7 +345,7 @@ TEST_F(StoreCatalog, ClearAllEmptiesTheViewAndCrowdContainers) {
         return found;
     };
     EXPECT_EQ(answers(), std::vector<bool>(5, true));
-    store.ClearAll();
+    m_store.ClearAll();
     EXPECT_EQ(answers(), std::vector<bool>(5, false));
 }
 
