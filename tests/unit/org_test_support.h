@@ -2,6 +2,9 @@
 #ifndef VELLUM_TESTS_UNIT_ORG_TEST_SUPPORT_H
 #define VELLUM_TESTS_UNIT_ORG_TEST_SUPPORT_H
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <new>
@@ -34,6 +37,23 @@ std::vector<Record> TakeList(Record* head) {
     return copies;
 }
 
+// A list query's records, taken as TakeList does; its result must say whether any came.
+template <class Record, class Query>
+std::vector<Record> Listed(Query query) {
+    Record* head = nullptr;
+    const bool found = query(&head);
+    std::vector<Record> records = TakeList(head);
+    EXPECT_EQ(found, !records.empty());
+    return records;
+}
+
+template <class Record>
+std::vector<int> Ids(const std::vector<Record>& records) {
+    std::vector<int> ids;
+    for (const Record& record : records) ids.push_back(record.id);
+    return ids;
+}
+
 template <class Record>
 Record Zeroed() {
     Record record;
@@ -61,24 +81,17 @@ inline CELL_INFO Cell(int32_t id, int32_t parentId, const std::string& indexCode
     return cell;
 }
 
+// STORE_FOLDER and STORE_RES have no padding, so braced records compare whole.
 inline STORE_FOLDER Folder(int32_t id, int32_t parentId, const std::string& name,
                            int32_t sortIndex = 0) {
-    auto folder = Zeroed<STORE_FOLDER>();
-    folder.id = id;
-    folder.parentId = parentId;
-    folder.sortIndex = sortIndex;
+    STORE_FOLDER folder{id, parentId, sortIndex, {}, nullptr};
     SetText(folder.name, name);
     return folder;
 }
 
 inline STORE_RES Resource(int32_t folderId, const std::string& indexCode, int32_t resType = 1,
                           int32_t sortIndex = 0, int32_t resId = 0) {
-    auto resource = Zeroed<STORE_RES>();
-    resource.id = resId + 1000;
-    resource.folderId = folderId;
-    resource.resType = resType;
-    resource.resId = resId;
-    resource.sortIndex = sortIndex;
+    STORE_RES resource{resId + 1000, folderId, resType, resId, sortIndex, {}, nullptr};
     SetText(resource.indexCode, indexCode);
     return resource;
 }
@@ -87,6 +100,11 @@ inline STORE_RES Resource(int32_t folderId, const std::string& indexCode, int32_
 template <class Record>
 bool SameRecord(const Record& a, const Record& b) {
     return std::memcmp(&a, &b, offsetof(Record, next)) == 0;
+}
+
+template <class Record>
+bool SameRecords(const std::vector<Record>& a, const std::vector<Record>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), SameRecord<Record>);
 }
 
 }  // namespace org_test
