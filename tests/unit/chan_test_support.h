@@ -1,5 +1,5 @@
-// Helpers shared by the channel-table and reliability tests: one builder per channel
-// record, the channel components alone, an initialised instance, the settings file.
+// Helpers of the channel-table and reliability tests: one builder per channel record,
+// the channel components alone, an initialised instance, the settings file.
 #ifndef VELLUM_TESTS_UNIT_CHAN_TEST_SUPPORT_H
 #define VELLUM_TESTS_UNIT_CHAN_TEST_SUPPORT_H
 
@@ -54,7 +54,7 @@ private:
     std::string m_path;
 };
 
-// id + k, wrapping as 32-bit arithmetic does, for identifiers at the ends of the range.
+// id + k, wrapping, for identifiers at the ends of the range.
 inline int32_t Plus(int32_t id, uint32_t k) {
     return static_cast<int32_t>(static_cast<uint32_t>(id) + k);
 }
@@ -163,13 +163,10 @@ Record Sentinel() {
 
 template <class Record>
 bool IsUntouched(const Record& record) {
-    const auto* bytes = reinterpret_cast<const unsigned char*>(&record);
-    for (std::size_t i = 0; i < sizeof record; ++i)
-        if (bytes[i] != kUntouched) return false;
-    return true;
+    const Record untouched = Sentinel<Record>();
+    return std::memcmp(&record, &untouched, sizeof record) == 0;
 }
 
-// An instance initialised in its own directory.
 class ChannelTest : public store_test::FaultSafeTest {
 protected:
     void SetUp() override {
