@@ -1,6 +1,5 @@
-// Camera status changes and organisation statistics: the roll-up up the cell tree, the
-// recount from children and the camera table, cyclic and deep trees. Entries are
-// written "id:online/total", status changes "id:status".
+// Organisation statistics: the roll-up of status changes and the recount, up the cell
+// tree. Entries are written "id:online/total", status changes "id:status".
 #include <regex>
 #include <sstream>
 #include <string>
@@ -24,7 +23,7 @@ void SetEntries(Tables& t, const std::string& text) {
     std::vector<USER_ORG> entries;
     const std::vector<int> n = Numbers(text);
     for (std::size_t i = 0; i + 2 < n.size(); i += 3)
-        entries.push_back(chan_test::Org(n[i], n[i + 2], n[i + 1]));
+        entries.push_back(Org(n[i], n[i + 2], n[i + 1]));
     t.statistics.SetUserOrgStatList(Linked(entries));
 }
 
