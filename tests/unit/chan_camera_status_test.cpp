@@ -3,6 +3,7 @@
 #include <regex>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "chan_test_support.h"
@@ -51,23 +52,22 @@ std::string Entries(const Tables& t, const std::string& expected) {
 
 void DepositCells(Tables& t, std::vector<CELL_INFO> cells) { t.cells.Deposit(Linked(cells)); }
 
-// Root 1 (type 1) > 10 and 11 (type 1) > top-level type-2 cells 100 (owner 10) and 110
-// (owner 11); 101 to 103 (type 2) under 100. Root 50 names root 60 as its owner, and 150
-// (type 2, top level) stands under 50; 30 > 31 and 32 (under 1) are of type 3. Camera 3
-// is online; 6 is stored without a status entry; 7 twice, offline and then online,
-// which is its known status. 21 to 27 are for the recount: 24 is stored as 2.
+// Root 1 > 10 and 11 (type 1) > top-level type-2 cells 100 (owner 10) and 110 (owner
+// 11); 101 to 103 (type 2) under 100. Root 50's owner is root 60; 150 (type 2, top
+// level) stands under 50; 30 > 31 and 32 (under 1) are of type 3. Camera 3 is online, 6
+// has no status entry, 7 comes twice, offline then online (its known status); 24 is 2.
 void DepositSite(Tables& t) {
-    DepositCells(t, {Cell(1, 0, "a", 1), Cell(10, 1, "b", 1), Cell(11, 1, "e", 1),
-                     Cell(100, 0, "c", 2, 0, 10), Cell(101, 100, "d", 2), Cell(102, 100, "g", 2),
-                     Cell(103, 100, "h", 2), Cell(110, 0, "f", 2, 0, 11),
-                     Cell(50, 0, "r50", 1, 0, 60), Cell(60, 0, "r60", 1),
-                     Cell(150, 0, "t150", 2, 0, 50), Cell(30, 0, "i", 3), Cell(31, 30, "j", 3),
-                     Cell(32, 1, "k", 3)});
-    std::vector<CAMERA_INFO> cameras = {
-        Camera(1, 101),     Camera(2, 110),     Camera(3, 101),     Camera(4, 150),
-        Camera(7, 101),     Camera(7, 101),     Camera(21, 100, 2), Camera(22, 100, 1),
-        Camera(23, 100, 2), Camera(24, 101, 2), Camera(25, 10, 1),  Camera(26, 555, 2),
-        Camera(27, 555, 2)};
+    DepositCells(t,
+                 {Cell(1, 0, "a", 1), Cell(10, 1, "b", 1), Cell(11, 1, "e", 1),
+                  Cell(100, 0, "c", 2, 0, 10), Cell(101, 100, "d", 2), Cell(102, 100, "g", 2),
+                  Cell(103, 100, "h", 2), Cell(110, 0, "f", 2, 0, 11), Cell(50, 0, "r50", 1, 0, 60),
+                  Cell(60, 0, "r60", 1), Cell(150, 0, "t150", 2, 0, 50), Cell(30, 0, "i", 3),
+                  Cell(31, 30, "j", 3), Cell(32, 1, "k", 3)});
+    std::vector<CAMERA_INFO> cameras = {Camera(1, 101),     Camera(2, 110),     Camera(3, 101),
+                                        Camera(4, 150),     Camera(7, 101),     Camera(7, 101),
+                                        Camera(21, 100, 2), Camera(22, 100, 1), Camera(23, 100, 2),
+                                        Camera(24, 101, 2), Camera(25, 10, 1),  Camera(26, 555, 2),
+                                        Camera(27, 555, 2)};
     for (int i : {2, 5, 6, 7, 10}) cameras[i].STATUS = true;
     ASSERT_TRUE(t.StoreCameras(cameras));
     Change(t, "24:2");
@@ -82,11 +82,7 @@ void DepositSite(Tables& t) {
 // non-zero status counts online. A top-level cell of either type passes on to its
 // owner as type 1; a root without one, to identifier 0. A deposit replaces an entry.
 TEST(CameraStatusRollUp, FollowsTheChangedCameraUpTheTree) {
-    const struct {
-        const char* entries;
-        const char* changes;
-        const char* expected;
-    } cases[] = {
+    const std::tuple<const char*, const char*, const char*> cases[] = {
         {"101:2/5 100:4/9 10:10/20 1:11/30 110:0/5", "1:1 2:1",
          "101:3/5 100:5/9 10:11/20 1:12/30 110:1/5"},
         {"101:2/5", "1:1 1:1 99:1", "101:3/5 100:none"},  // repeated once, unknown never
@@ -97,14 +93,14 @@ TEST(CameraStatusRollUp, FollowsTheChangedCameraUpTheTree) {
         {"101:2/5", "6:1 6:1", "101:4/5"},  // without a status entry every change counts
         {"101:2/5", "7:1", "101:2/5"},
     };
-    for (const auto& c : cases) {
+    for (const auto& [entries, changes, expected] : cases) {
         Tables t;
         DepositSite(t);
-        SetEntries(t, std::regex_replace(c.entries, std::regex(":[0-9]+/[0-9]+"), ":9/9"));
-        SetEntries(t, c.entries);
-        Change(t, c.changes);
+        SetEntries(t, std::regex_replace(entries, std::regex(":[0-9]+/[0-9]+"), ":9/9"));
+        SetEntries(t, entries);
+        Change(t, changes);
         t.statistics.UpdateCameraStatus(nullptr);
-        EXPECT_EQ(Entries(t, c.expected), c.expected) << c.entries << " after " << c.changes;
+        EXPECT_EQ(Entries(t, expected), expected) << entries << " after " << changes;
     }
 }
 
@@ -113,23 +109,19 @@ TEST(CameraStatusRollUp, FollowsTheChangedCameraUpTheTree) {
 // the owner of a top-level type-2 cell as type 1, through cells without an entry. A
 // cell not cached is counted and ends the walk.
 TEST(UserOrgRecount, SumsTheChildrenAndTheCellsOwnRowsUpTheTree) {
-    const struct {
-        const char* entries;
-        int cellId, cellType;
-        const char* expected;
-    } cases[] = {
+    const std::tuple<const char*, int, int, const char*> cases[] = {
         {"100:0/0 101:3/10 102:7/7 10:0/0", 100, 2, "100:12/20 10:0/0"},
         {"10:0/0 11:1/4 1:0/0 100:50/50", 10, 1, "10:0/0 1:1/4"},
         {"101:0/0 10:9/9 1:9/9", 101, 2, "101:1/5 100:none 10:0/0 1:0/0"},
         {"555:0/0", 555, 2, "555:0/2"},
         {"30:0/0 31:2/5 32:4/4", 30, 3, "30:2/5"},  // another type: its children only
     };
-    for (const auto& c : cases) {
+    for (const auto& [entries, cellId, cellType, expected] : cases) {
         Tables t;
         DepositSite(t);
-        SetEntries(t, c.entries);
-        t.statistics.RecountUserOrgStat(c.cellId, c.cellType);
-        EXPECT_EQ(Entries(t, c.expected), c.expected) << c.cellId;
+        SetEntries(t, entries);
+        t.statistics.RecountUserOrgStat(cellId, cellType);
+        EXPECT_EQ(Entries(t, expected), expected) << cellId;
     }
 }
 

@@ -1,5 +1,4 @@
-// Helpers of the channel-table and reliability tests: one builder per channel record,
-// the channel components alone, an initialised instance, the settings file.
+// One builder per channel record, the channel components alone, an instance, settings.
 #ifndef VELLUM_TESTS_UNIT_CHAN_TEST_SUPPORT_H
 #define VELLUM_TESTS_UNIT_CHAN_TEST_SUPPORT_H
 
@@ -45,8 +44,6 @@ public:
         store_test::WriteFile(m_path, content);
     }
     ~ConfigFile() { std::remove(m_path.c_str()); }
-    ConfigFile(const ConfigFile&) = delete;
-    ConfigFile& operator=(const ConfigFile&) = delete;
 
     static std::string Path() { return std::string(GetModuleDir()) + kConfigFile; }
 
@@ -188,14 +185,13 @@ protected:
     CDataOper m_store;
 };
 
+// Neither setting; what each does is checked through the settings file.
 struct FakeSettings final : ChannelSettings {
-    bool enciphered = false;
-    bool descending = false;
-    bool TransPathEnciphered() const override { return enciphered; }
-    bool CamerasByDescendingSeqIndex() const override { return descending; }
+    bool TransPathEnciphered() const override { return false; }
+    bool CamerasByDescendingSeqIndex() const override { return false; }
 };
 
-// The channel components as CDataOper joins them, settings as plain flags, no Init.
+// The channel components as CDataOper joins them, without Init.
 struct Tables {
     Tables() {
         EXPECT_TRUE(storage.OpenFile(dir.File("db")));
