@@ -1,7 +1,5 @@
-// Organisation statistics: the roll-up of status changes and the recount, up the cell
-// tree. Entries are written "id:online/total", status changes "id:status".
+// Statistics rolled up and recounted; entries are "id:online/total", changes "id:status".
 #include <regex>
-#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -37,15 +35,12 @@ void Change(Tables& t, const std::string& text) {
 
 // The entries of the cells `expected` names, in its form; "id:none" for a miss.
 std::string Entries(const Tables& t, const std::string& expected) {
-    std::istringstream in(expected);
-    std::string token, shown;
-    while (in >> token) {
-        const int id = std::stoi(token);
+    std::string shown;
+    for (const int id : Numbers(std::regex_replace(expected, std::regex(":[^ ]*"), ""))) {
         int online = 0, total = 0;
+        const bool found = t.statistics.GetUserOrgStat(id, &online, &total);
         shown += (shown.empty() ? "" : " ") + std::to_string(id) + ":" +
-                 (t.statistics.GetUserOrgStat(id, &online, &total)
-                      ? std::to_string(online) + "/" + std::to_string(total)
-                      : "none");
+                 (found ? std::to_string(online) + "/" + std::to_string(total) : "none");
     }
     return shown;
 }
@@ -125,8 +120,7 @@ TEST(UserOrgRecount, SumsTheChildrenAndTheCellsOwnRowsUpTheTree) {
     }
 }
 
-// 201 and 202 name each other as parents; both have entries, so only the bound ends
-// either walk.
+// 201 and 202 name each other as parents and both have entries: only the bound ends a walk.
 TEST(CameraStatusRollUp, ACyclicDepositEndsTheWalk) {
     Tables t;
     DepositCells(t, {Cell(201, 202, "x1", 2), Cell(202, 201, "x2", 2)});

@@ -165,8 +165,7 @@ TEST_F(ChannelTables, TheFirstRecordOfAnIdReadsBackWholeAndLookUpsAndListsAreExa
         std::strcpy(field, code.c_str());
     std::memset(cameras[3].INDEXCODE, 'k', 64);  // unterminated: stored as 64 characters
     SetText(talks[3].INDEXCODE, "000123");
-    const unsigned char odd = 0x7E;
-    std::memcpy(&cameras[0].STATUS, &odd, 1);
+    std::memset(&cameras[0].STATUS, 0x7E, 1);
     SetText(cameras[1].CAMNAME, "second");
     ASSERT_TRUE(m_t.cameras.SetCameraList(Linked(cameras)) && m_t.ios.SetIOList(Linked(ios)) &&
                 m_t.devices.SetDeviceList(Linked(devices)) &&
@@ -234,7 +233,8 @@ TEST_F(ChannelTables, AFailedTalkStatementEndsTheTransactionAndReportsFalse) {
 #if !defined(_WIN32)  // there the host code page is the active one, which no locale changes
 // In the C locale bytes that are no UTF-8 become three-byte replacement characters, and
 // a converted name too long for its field is cut at a character boundary: 259 bytes
-// give 86 whole characters in a 260-byte field. (UTF-8 passing through both ways:
+// give 86 whole characters in a 260-byte field. The field's width is in host bytes: 259
+// Latin-1 letters take 518 bytes in UTF-8 and read back whole. (UTF-8 passing through:
 // PlatformCodePage; each table converting each name both ways: PlatformFaults.)
 TEST_F(ChannelTables, NamesAreStoredAsUtf8AndCutAtACharacterBoundary) {
     const std::string saved = std::setlocale(LC_CTYPE, nullptr);
@@ -253,6 +253,13 @@ TEST_F(ChannelTables, NamesAreStoredAsUtf8AndCutAtACharacterBoundary) {
     for (int i = 0; i < 86; ++i) replaced += "\xEF\xBF\xBD";
     for (const char* read : {camera.CAMNAME, io.IONAME, device.DEVNAME, talk.TALKNAME})
         EXPECT_EQ(std::string(read), replaced);
+    const std::string latin1(259, '\xE9');
+    camera = Camera(2);
+    SetText(camera.CAMNAME, latin1);
+    if (std::setlocale(LC_CTYPE, "en_US.ISO-8859-1") != nullptr) {  // scripts/deps.sh makes it
+        ASSERT_TRUE(m_t.cameras.SetCameraList(&camera) && m_t.cameras.GetCameraByID(&camera, 2));
+        EXPECT_EQ(std::string(camera.CAMNAME), latin1);
+    }
     std::setlocale(LC_CTYPE, saved.c_str());
 }
 #endif
