@@ -1,5 +1,4 @@
-// Helpers shared by the channel-table and reliability tests: one builder per channel
-// record, the channel components alone, an initialised instance, the settings file.
+// One builder per channel record, the channel components alone, an instance, settings.
 #ifndef VELLUM_TESTS_UNIT_CHAN_TEST_SUPPORT_H
 #define VELLUM_TESTS_UNIT_CHAN_TEST_SUPPORT_H
 
@@ -45,8 +44,6 @@ public:
         store_test::WriteFile(m_path, content);
     }
     ~ConfigFile() { std::remove(m_path.c_str()); }
-    ConfigFile(const ConfigFile&) = delete;
-    ConfigFile& operator=(const ConfigFile&) = delete;
 
     static std::string Path() { return std::string(GetModuleDir()) + kConfigFile; }
 
@@ -54,7 +51,7 @@ private:
     std::string m_path;
 };
 
-// id + k, wrapping as 32-bit arithmetic does, for identifiers at the ends of the range.
+// id + k, wrapping, for identifiers at the ends of the range.
 inline int32_t Plus(int32_t id, uint32_t k) {
     return static_cast<int32_t>(static_cast<uint32_t>(id) + k);
 }
@@ -163,13 +160,10 @@ Record Sentinel() {
 
 template <class Record>
 bool IsUntouched(const Record& record) {
-    const auto* bytes = reinterpret_cast<const unsigned char*>(&record);
-    for (std::size_t i = 0; i < sizeof record; ++i)
-        if (bytes[i] != kUntouched) return false;
-    return true;
+    const Record untouched = Sentinel<Record>();
+    return std::memcmp(&record, &untouched, sizeof record) == 0;
 }
 
-// An instance initialised in its own directory.
 class ChannelTest : public store_test::FaultSafeTest {
 protected:
     void SetUp() override {
@@ -191,14 +185,13 @@ protected:
     CDataOper m_store;
 };
 
+// Neither setting; what each does is checked through the settings file.
 struct FakeSettings final : ChannelSettings {
-    bool enciphered = false;
-    bool descending = false;
-    bool TransPathEnciphered() const override { return enciphered; }
-    bool CamerasByDescendingSeqIndex() const override { return descending; }
+    bool TransPathEnciphered() const override { return false; }
+    bool CamerasByDescendingSeqIndex() const override { return false; }
 };
 
-// The channel components as CDataOper joins them, settings as plain flags, no Init.
+// The channel components as CDataOper joins them, without Init.
 struct Tables {
     Tables() {
         EXPECT_TRUE(storage.OpenFile(dir.File("db")));
