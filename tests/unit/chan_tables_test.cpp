@@ -286,8 +286,8 @@ TEST(ChannelIndexes, NoLookupScansAWholeTable) {
 
 // Read afresh at each ask: only Version 6731 enciphers, only camera_index_sort 1 lists
 // by descending SEQINDEX; no file means neither. The instance's reader and key reach
-// the camera table: the path is stored enciphered and reads back plain. (Its order, and
-// a path read without the setting: PlatformFaults.EachSettingsReadFailsInTurn...)
+// the camera table: the path is stored enciphered and reads back plain; without the
+// setting it reads back as stored. (The order: HostProgram's replay under settings.)
 TEST_F(ChannelFacade, TheSettingsFileBesideTheModuleReachesTheCameraTable) {
     const char* const both = "[Tvwall]\nVersion=6731\n[ResTree]\ncamera_index_sort=1\n";
     const ModuleSettings settings;
@@ -298,7 +298,7 @@ TEST_F(ChannelFacade, TheSettingsFileBesideTheModuleReachesTheCameraTable) {
         EXPECT_EQ(settings.TransPathEnciphered(), content == both) << content;
         EXPECT_EQ(settings.CamerasByDescendingSeqIndex(), content == both) << content;
     }
-    ConfigFile file(both);
+    auto file = std::make_unique<ConfigFile>(both);
     StoreCameras({Camera(2)});
     CAMERA_INFO read;
     ASSERT_TRUE(m_store.GetCameraByID(&read, 2));
@@ -306,6 +306,9 @@ TEST_F(ChannelFacade, TheSettingsFileBesideTheModuleReachesTheCameraTable) {
     const std::string stored =
         store_test::Peek(m_store.DbPath()).Column("SELECT TRANSPATH FROM CAMERAINFO")[0];
     EXPECT_EQ(stored.find("10.0.0.1"), std::string::npos);
+    file.reset();
+    ASSERT_TRUE(m_store.GetCameraByID(&read, 2));
+    EXPECT_EQ(read.TRANSPATH, stored);
 }
 
 // A list holds the records of its key whole, in deposit order; a record deposited twice
